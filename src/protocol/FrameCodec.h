@@ -1,0 +1,54 @@
+#pragma once
+
+// Frame codec: STX, type letter and payload (the body), ETX, and a one-byte
+// checksum of the body. There is no length field and no escaping.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace zelt {
+
+inline constexpr char STX = '\x02';
+inline constexpr char ETX = '\x03';
+
+// How many characters of a completed frame, counted from its STX, the cut
+// keeps; RxBody holds at most this minus two.
+inline constexpr std::size_t FrameCutLength = 300;
+
+// RxBuffer never holds more than this: a line that never sends ETX must not
+// grow memory without end. Only the first FrameCutLength characters of a
+// frame are ever used, and the checksum is summed as the bytes arrive.
+inline constexpr std::size_t RxBufferLimit = 4096;
+
+// Sum of the byte values of text, modulo 256.
+std::uint8_t BodyChecksum(std::string_view text);
+
+// The bytes that carry body on the wire: STX + body + ETX + checksum.
+std::string EncodeFrame(std::string_view body);
+
+// Receive state of the main window: the assembler runs over every read,
+// the cutter hands a verified frame to the dispatcher.
+struct FrameReceiver {
+    std::uint8_t RxState = 0;     // 0 hunting STX, 1 body, 2 checksum next, 3 frame done in this read
+    std::string RxBuffer;         // bytes since the last STX seen while hunting
+    std::uint8_t RxComplete = 0;  // a verified frame ended in the current read
+    std::string RxFrame;          // the last completed frame, waiting for the dispatcher
+    std::uint8_t FrameReady = 0;  // RxFrame waits for dispatch
+    char RxType = 0;              // type letter of the frame being dispatched
+    std::string RxBody;           // frame text after STX and the letter, cut to FrameCutLength - 2
+    std::uint8_t RxSum = 0;       // running checksum of the body being assembled
+
+    // Runs the assembler over the bytes of one read. Does not dispatch.
+    void Assemble(std::string_view bytes);
+
+    // Cuts RxFrame into RxType and RxBody; false when it holds no STX.
+    bool CutFrame();
+
+    // The reset of window creation, Connect and Disconnect. RxBuffer is kept:
+    // the next STX seen while hunting clears it.
+    void Reset();
+};
+
+} // namespace zelt
