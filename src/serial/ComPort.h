@@ -11,6 +11,7 @@
 #include <QObject>
 #include <QString>
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <set>
@@ -260,6 +261,30 @@ protected:
     // pending transfers, stored settings and handlers).
 private:
     struct Impl;
+
+    void Open();
+    void Close();
+    // Closing without events: event thread, device, saved priority.
+    void CloseDeviceSteps();
+    void StartThread();
+    void StopThread();
+    void ApplyBufferSizes();
+    void ApplyLineSettings();
+    void ApplyTimeouts();
+    void ApplyEventMask();
+    void LineEventHandlerChanged();
+    void FinishRead();
+    void FinishWrite();
+    void ContinueWrite();
+    void CheckLineErrors();
+    TLineErrors TakeLineErrors();
+    void CheckOpen();
+    void CheckClosed();
+    void Check(int error);
+    [[noreturn]] void RaiseError(const EComError& error);
+    void DispatchEvents(unsigned events, const std::atomic<bool>& stopping);
+    void EventThreadFailed(int error, bool hangUp);
+
     std::unique_ptr<Impl> d_;
     friend class TFlowControl;
     friend class TCharacters;
