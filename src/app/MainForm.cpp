@@ -1,0 +1,381 @@
+#include "app/MainForm.h"
+
+#include "app/ResultLine.h"
+#include "app/StandardError.h"
+#include "app/ToolbarGlyphs.h"
+#include "protocol/SchedulerDispatch.h"
+#include "serial/PortDialog.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QScopedValueRollback>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QThread>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <vector>
+
+namespace zelt {
+
+TMain_Form* Main_Form = nullptr;
+
+namespace {
+
+const QColor MoneyGreen(192, 220, 192);
+const QColor SkyBlue(166, 202, 240);
+
+struct ToolbarButton {
+    const char* name;
+    const char* caption;
+    int width;
+    Glyph glyph;
+};
+
+// The toolbar's three rows, left to right.
+const std::vector<std::vector<ToolbarButton>> ToolbarRows = {
+    {{"Exit", "E&xit", 49, Glyph::Exit},
+     {"Port", "Port", 49, Glyph::Port},
+     {"btnConnect", "Connect", 56, Glyph::Connect},
+     {"btnDisconnect", "Disconnect", 68, Glyph::Disconnect},
+     {"Clock", "Clock", 57, Glyph::Clock},
+     {"btnAlarm", "Alarm", 65, Glyph::Alarm},
+     {"Setting", "Setting", 73, Glyph::Setting}},
+    {{"Alarm_History", "Alarm History", 102, Glyph::History},
+     {"Initial", "History Clear", 103, Glyph::HistoryClear},
+     {"IP_Setting", "IP-Setting", 81, Glyph::Network},
+     {"SpeedButton5", "AD SET", 73, Glyph::Measure}},
+    {{"Expand_Battery", "Initial Charge", 112, Glyph::Charge},
+     {"SpeedButton3", "Battery Discharge", 131, Glyph::Discharge}},
+};
+
+QLabel* MakeLamp(QWidget* parent, const char* name, const char* caption, int x)
+{
+    auto* lamp = new QLabel(QString::fromLatin1(caption), parent);
+    lamp->setObjectName(QString::fromLatin1(name));
+    lamp->setGeometry(x, 30, 57, 41);
+    lamp->setAlignment(Qt::AlignCenter);
+    lamp->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    lamp->setLineWidth(2);
+    lamp->setAutoFillBackground(true);
+    QFont font = lamp->font();
+    font.setBold(true);
+    lamp->setFont(font);
+    QPalette palette = lamp->palette();
+    palette.setColor(QPalette::WindowText, Qt::white);
+    lamp->setPalette(palette);
+    return lamp;
+}
+
+void SetBackground(QWidget* widget, const QColor& colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, colour);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+} // namespace
+
+TMain_Form::TMain_Form(QWidget* parent)
+    : QMainWindow(parent), comPort11_(this), comSignal11_(this), comSignal12_(this)
+{
+    Main_Form = this;
+    setObjectName(QStringLiteral("Main_Form"));
+    setWindowTitle(QStringLiteral("ZELT-6380A (V2.0 2014/07/03)"));
+    move(280, 118);
+    resize(598, 810);
+    SetBackground(this, MoneyGreen);
+
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+
+    auto* panel1 = new QFrame(central);
+    panel1->setObjectName(QStringLiteral("Panel1"));
+    panel1->setFixedSize(569, 76);
+    SetBackground(panel1, SkyBlue);
+    BuildToolbar(panel1);
+    layout->addWidget(panel1, 0, Qt::AlignLeft);
+
+    pageControl1_ = new QTabWidget(central);
+    pageControl1_->setObjectName(QStringLiteral("PageControl1"));
+    for (const char* caption : {"Rectifier Status", "Operating Info", "Ethernet Info"})
+        pageControl1_->addTab(new QWidget(pageControl1_), QString::fromLatin1(caption));
+    layout->addWidget(pageControl1_, 1);
+
+    mmResult_ = new QPlainTextEdit(central);
+    mmResult_->setObjectName(QStringLiteral("mmResult"));
+    mmResult_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    mmResult_->setFixedHeight(110);
+    layout->addWidget(mmResult_);
+    setCentralWidget(central);
+
+    BuildStatusBar();
+
+    for (auto [timer, name] : {std::pair{&timer1_, "Timer1"}, {&timer2_, "Timer2"}, {&timer3_, "Timer3"}}) {
+        timer->setObjectName(QString::fromLatin1(name));
+        timer->setInterval(100);
+    }
+    connect(&timer1_, &QTimer::timeout, this, &TMain_Form::Timer1Timer);
+
+    ConnectPort();
+    FormCreate();
+}
+
+TMain_Form::~TMain_Form()
+{
+    {
+        const QScopedValueRollback closing(closingPort_, true);
+        RunGuarded([&] { comPort11_.SetActive(false); });
+    }
+    if (Main_Form == this)
+        Main_Form = nullptr;
+}
+
+void TMain_Form::BuildToolbar(QWidget* panel)
+{
+    int y = 2;
+    for (const auto& row : ToolbarRows) {
+        int x = 4;
+        for (const auto& spec : row) {
+            auto* button = new QToolButton(panel);
+            button->setObjectName(QString::fromLatin1(spec.name));
+            button->setText(QString::fromLatin1(spec.caption));
+            button->setIcon(ToolbarGlyph(spec.glyph));
+            button->setIconSize(QSize(16, 16));
+            button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+            button->setAutoRaise(true);
+            button->setGeometry(x, y, spec.width, 22);
+            // Windows that are not built yet keep their buttons disabled.
+            button->setEnabled(false);
+            x += spec.width;
+        }
+        y += 24;
+    }
+
+    auto* exit = panel->findChild<QToolButton*>(QStringLiteral("Exit"));
+    exit->setToolTip(QStringLiteral("Program Exit(Alt+X)"));
+    auto* port = panel->findChild<QToolButton*>(QStringLiteral("Port"));
+    btnConnect_ = panel->findChild<QToolButton*>(QStringLiteral("btnConnect"));
+    btnDisconnect_ = panel->findChild<QToolButton*>(QStringLiteral("btnDisconnect"));
+    for (QToolButton* enabled : {exit, port, btnConnect_, btnDisconnect_})
+        enabled->setEnabled(true);
+    connect(exit, &QToolButton::clicked, this, &TMain_Form::ExitClick);
+    connect(port, &QToolButton::clicked, this, &TMain_Form::PortClick);
+    connect(btnConnect_, &QToolButton::clicked, this, &TMain_Form::btnConnectClick);
+    connect(btnDisconnect_, &QToolButton::clicked, this, &TMain_Form::btnDisconnectClick);
+
+    pnlTX_ = MakeLamp(panel, "pnl_TX", "TX", 446);
+    pnlRX_ = MakeLamp(panel, "pnl_RX", "RX", 507);
+}
+
+void TMain_Form::BuildStatusBar()
+{
+    auto* bar = new QStatusBar(this);
+    bar->setObjectName(QStringLiteral("ComSetting"));
+    bar->setSizeGripEnabled(false);
+    const std::pair<const char*, int> panels[] = {
+        {"57600 Bps", 80}, {"Parity_NON", 80}, {"Stop bits_1", 80}, {"Data bits_8", 80}, {"COM1", 50},
+    };
+    for (std::size_t i = 0; i < comSettingPanels_.size(); ++i) {
+        auto* label = new QLabel(QString::fromLatin1(panels[i].first), bar);
+        label->setFixedWidth(panels[i].second);
+        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        bar->addWidget(label);
+        comSettingPanels_[i] = label;
+    }
+    setStatusBar(bar);
+}
+
+// The window's own port handlers go in first; the lamps then chain
+// themselves in front of them.
+void TMain_Form::ConnectPort()
+{
+    comPort11_.setObjectName(QStringLiteral("ComPort11"));
+    comPort11_.SetBaudRate(br57600);
+    comPort11_.SetDataBits(db8);
+    comPort11_.SetParity(paNone);
+    comPort11_.SetStopBits(sb1);
+    comPort11_.SetDeviceName(QStringLiteral("COM1"));
+    comPort11_.SetOnRxChar([this](QObject* sender) { ComPort11RxChar(sender); });
+    comPort11_.SetAfterRead([this](QObject* sender, const char* buffer, int length, bool wait) {
+        ComPort11AfterRead(sender, buffer, length, wait);
+    });
+    comPort11_.SetAfterClose([this](TCustomComPort* port) { ComPort11AfterClose(port); });
+
+    comSignal11_.setObjectName(QStringLiteral("ComSignal11"));
+    comSignal11_.SetSignal(siTxChar);
+    comSignal11_.SetColorOff(QColor(128, 128, 0));
+    comSignal11_.SetColorOn(QColor(255, 255, 0));
+    comSignal11_.SetDelay(100);
+    comSignal11_.SetControl(pnlTX_);
+    comSignal11_.SetComPort(&comPort11_);
+
+    comSignal12_.setObjectName(QStringLiteral("ComSignal12"));
+    comSignal12_.SetSignal(siRxChar);
+    comSignal12_.SetDelay(100);
+    comSignal12_.SetControl(pnlRX_);
+    comSignal12_.SetComPort(&comPort11_);
+}
+
+void TMain_Form::FormCreate()
+{
+    scheduler_.RequestKind = KindIdle;
+    scheduler_.SendPermit = 1;
+    rx_.Reset();
+    btnDisconnect_->setEnabled(false);
+}
+
+void TMain_Form::SetPortPanelText(const QString& deviceName)
+{
+    comSettingPanels_[4]->setText(deviceName);
+}
+
+void TMain_Form::AddResultLine(const QString& text)
+{
+    mmResult_->appendPlainText(ResultLine(text, QDateTime::currentDateTime()));
+}
+
+void TMain_Form::ExitClick()
+{
+    close();
+}
+
+void TMain_Form::PortClick()
+{
+    RunGuarded([&] {
+        scheduler_.Pause();
+        {
+            const QScopedValueRollback closing(closingPort_, true);
+            comPort11_.SetActive(false);
+        }
+        portDialog_ = std::make_unique<TfrmComPort>(
+            comPort11_, scheduler_, [this](const QString& name) { SetPortPanelText(name); }, this);
+        portDialog_->exec();
+    });
+}
+
+void TMain_Form::btnConnectClick()
+{
+    RunGuarded([&] {
+        scheduler_.RequestKind = KindIdle;
+        comPort11_.SetActive(true);
+        rx_.Reset();
+        scheduler_.SendPermit = 1;
+        timer1_.start();
+        btnDisconnect_->setEnabled(true);
+        btnConnect_->setEnabled(false);
+    });
+}
+
+void TMain_Form::btnDisconnectClick()
+{
+    // Whatever fails here is dropped silently; the steps after it are skipped.
+    try {
+        FallBackToDisconnected();
+        // Gives a write still leaving the port a moment to finish.
+        QThread::msleep(10);
+        const QScopedValueRollback closing(closingPort_, true);
+        comPort11_.SetActive(false);
+    } catch (...) {
+    }
+}
+
+// The disconnected state without closing the port.
+void TMain_Form::FallBackToDisconnected()
+{
+    scheduler_.RequestKind = KindIdle;
+    timer1_.stop();
+    rx_.Reset();
+    scheduler_.SendPermit = 1;
+    btnDisconnect_->setEnabled(false);
+    btnConnect_->setEnabled(true);
+}
+
+void TMain_Form::Timer1Timer()
+{
+    RunGuarded([&] { scheduler_.Tick(*this); });
+}
+
+void TMain_Form::DispatchFrame()
+{
+    switch (TakeFrame(rx_)) {
+    case FrameRoute::SettingAck:
+        HandleSettingAck();
+        break;
+    case FrameRoute::History:
+        History_Display();
+        break;
+    case FrameRoute::AlarmStatus:
+        DecodeAlarmStatus();
+        break;
+    case FrameRoute::BattTestReply:
+        HandleBattTestReply();
+        break;
+    case FrameRoute::RectifierStatus:
+        DecodeRectifierStatus();
+        break;
+    case FrameRoute::UnitStatus:
+        DecodeUnitStatus();
+        break;
+    case FrameRoute::Ignore:
+        break;
+    }
+}
+
+void TMain_Form::HandleSettingAck()
+{
+    if (const char* line = scheduler_.HandleSettingAck(rx_.RxBody))
+        AddResultLine(QString::fromLatin1(line));
+}
+
+void TMain_Form::closeEvent(QCloseEvent* event)
+{
+    RunGuarded([&] {
+        const QScopedValueRollback closing(closingPort_, true);
+        comPort11_.SetActive(false);
+    });
+    event->accept();
+}
+
+void TMain_Form::ComPort11RxChar(QObject*)
+{
+    std::string text;
+    comPort11_.ReadAvailable(text);
+}
+
+void TMain_Form::ComPort11AfterRead(QObject*, const char* buffer, int length, bool)
+{
+    rx_.Assemble(std::string_view(buffer, static_cast<std::size_t>(length)));
+    DispatchFrame();
+}
+
+// A port that closed without the window asking (the device went away) while
+// connected leaves the window as after Disconnect: no tick runs on into a
+// dead port, and Connect opens it again.
+void TMain_Form::ComPort11AfterClose(TCustomComPort*)
+{
+    if (!closingPort_ && timer1_.isActive())
+        FallBackToDisconnected();
+}
+
+void TMain_Form::SendFrame(const std::string& body)
+{
+    comPort11_.WriteText(EncodeFrame(body));
+}
+
+void TMain_Form::HistoryStep()
+{
+    History_polling();
+}
+
+void TMain_Form::ClockSent()
+{
+    TestAlertShown = 0;
+}
+
+} // namespace zelt

@@ -1,0 +1,122 @@
+#pragma once
+
+// The main window: toolbar, TX/RX lamps, status tabs, result log and the
+// status bar of port settings. It owns the serial port, the request
+// scheduler and the receive state, and drives them from its handlers.
+
+#include "protocol/FrameCodec.h"
+#include "protocol/Scheduler.h"
+#include "serial/ComPort.h"
+#include "serial/ComSignal.h"
+
+#include <QMainWindow>
+#include <QTimer>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+class QLabel;
+class QPlainTextEdit;
+class QTabWidget;
+class QToolButton;
+
+namespace zelt {
+
+class TfrmComPort;
+
+class TMain_Form : public QMainWindow, private SchedulerLink {
+    Q_OBJECT
+public:
+    explicit TMain_Form(QWidget* parent = nullptr);
+    ~TMain_Form() override;
+
+    // Shared with the other windows (main thread only).
+    RequestScheduler& Scheduler() { return scheduler_; }
+    FrameReceiver& Receiver() { return rx_; }
+    tcomport2& ComPort11() { return comPort11_; }
+    QTimer& Timer1() { return timer1_; }
+    QTimer& Timer2() { return timer2_; }
+    QTimer& Timer3() { return timer3_; }
+    QTabWidget* PageControl1() const { return pageControl1_; }
+    QPlainTextEdit* mmResult() const { return mmResult_; }
+    // The five panels of ComSetting; the fifth shows the port's device name.
+    QLabel* ComSettingPanel(int index) const { return comSettingPanels_.at(index); }
+    void SetPortPanelText(const QString& deviceName);
+    // Appends text with the local date and time to the result log.
+    void AddResultLine(const QString& text);
+
+    // 1 while a battery alert is up; sending the clock command clears it.
+    std::uint8_t TestAlertShown = 0;
+
+    // Toolbar commands.
+    void ExitClick();
+    void PortClick();
+    void btnConnectClick();
+    void btnDisconnectClick();
+
+    // The scheduler tick and the dispatch of a received frame.
+    void Timer1Timer();
+    void DispatchFrame();
+    void HandleSettingAck();
+
+protected:
+    void closeEvent(QCloseEvent* event) override; // FormClose
+
+private:
+    void FormCreate();
+    void BuildToolbar(QWidget* panel);
+    void BuildStatusBar();
+    void ConnectPort();
+    void FallBackToDisconnected();
+
+    // Port events.
+    void ComPort11RxChar(QObject* sender);
+    void ComPort11AfterRead(QObject* sender, const char* buffer, int length, bool waitOnCompletion);
+    void ComPort11AfterClose(TCustomComPort* port);
+
+    // What the scheduler tick drives.
+    void SendFrame(const std::string& body) override;
+    void HistoryStep() override;
+    void ClockSent() override;
+
+    // Record handlers of the dispatch table, filled in by the status,
+    // history and battery test windows as they are built.
+    void History_Display() {}
+    void DecodeAlarmStatus() {}
+    void HandleBattTestReply() {}
+    void DecodeRectifierStatus() {}
+    void DecodeUnitStatus() {}
+    // The alarm history download's step (request kind 18).
+    void History_polling() {}
+
+    RequestScheduler scheduler_;
+    FrameReceiver rx_;
+    // True while the window itself closes the port, so that AfterClose can
+    // tell a deliberate close from a device that went away.
+    bool closingPort_ = false;
+
+    QToolButton* btnConnect_ = nullptr;
+    QToolButton* btnDisconnect_ = nullptr;
+    QLabel* pnlTX_ = nullptr;
+    QLabel* pnlRX_ = nullptr;
+    QTabWidget* pageControl1_ = nullptr;
+    QPlainTextEdit* mmResult_ = nullptr;
+    std::array<QLabel*, 5> comSettingPanels_{};
+    QTimer timer1_;
+    QTimer timer2_;
+    QTimer timer3_;
+
+    // The lamps hook into the port's events: they are declared after it so
+    // that they are destroyed first and give its handlers back.
+    tcomport2 comPort11_;
+    tcomsignal1 comSignal11_;
+    tcomsignal1 comSignal12_;
+    // The newest port dialog (a new one at every Port click).
+    std::unique_ptr<TfrmComPort> portDialog_;
+};
+
+// The current main window.
+extern TMain_Form* Main_Form;
+
+} // namespace zelt

@@ -1,0 +1,113 @@
+#include "app/ResultLine.h"
+#include "app/Startup.h"
+#include "app/StandardError.h"
+#include "common/EventLoop.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLocale>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+using namespace zelt;
+
+TEST(Startup, OnlyTheMainWindowIsShownInItsStartState)
+{
+    const ConsoleWindows windows = StartConsole();
+    TMain_Form& main = *windows.mainForm;
+    test::Pump(20);
+
+    QWidgetList visible;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible())
+            visible.append(w);
+    ASSERT_EQ(visible.size(), 1);
+    EXPECT_EQ(visible[0], &main);
+    EXPECT_EQ(Main_Form, &main);
+    EXPECT_EQ(frmComPort, windows.comPort.get());
+    EXPECT_EQ(main.windowTitle(), QStringLiteral("ZELT-6380A (V2.0 2014/07/03)"));
+
+    const char* panels[] = {"57600 Bps", "Parity_NON", "Stop bits_1", "Data bits_8", "COM1"};
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(main.ComSettingPanel(i)->text(), QString::fromLatin1(panels[i]));
+
+    EXPECT_EQ(main.Scheduler().RequestKind, KindIdle);
+    EXPECT_EQ(main.Scheduler().SendPermit, 1);
+    EXPECT_FALSE(main.ComPort11().Active());
+    EXPECT_EQ(main.ComPort11().DeviceName(), QStringLiteral("COM1"));
+    EXPECT_EQ(main.ComPort11().BaudRate(), br57600);
+    EXPECT_EQ(main.ComPort11().DataBits(), db8);
+    EXPECT_EQ(main.ComPort11().Parity(), paNone);
+    EXPECT_EQ(main.ComPort11().StopBits(), sb1);
+    for (QTimer* timer : {&main.Timer1(), &main.Timer2(), &main.Timer3()}) {
+        EXPECT_FALSE(timer->isActive()) << timer->objectName().toStdString();
+        EXPECT_EQ(timer->interval(), 100);
+    }
+    EXPECT_TRUE(main.mmResult()->toPlainText().isEmpty());
+    ASSERT_EQ(main.PageControl1()->count(), 3);
+    EXPECT_EQ(main.PageControl1()->tabText(0), QStringLiteral("Rectifier Status"));
+    EXPECT_EQ(main.PageControl1()->tabText(1), QStringLiteral("Operating Info"));
+    EXPECT_EQ(main.PageControl1()->tabText(2), QStringLiteral("Ethernet Info"));
+}
+
+// Buttons of windows that are not built yet are disabled.
+TEST(Startup, ToolbarButtons)
+{
+    TMain_Form main;
+    struct Case {
+        const char* name;
+        const char* caption;
+        int width;
+        bool enabled;
+    };
+    const Case cases[] = {
+        {"Exit", "E&xit", 49, true},           {"Port", "Port", 49, true},
+        {"btnConnect", "Connect", 56, true},   {"btnDisconnect", "Disconnect", 68, false},
+        {"Clock", "Clock", 57, false},         {"btnAlarm", "Alarm", 65, false},
+        {"Setting", "Setting", 73, false},     {"Alarm_History", "Alarm History", 102, false},
+        {"Initial", "History Clear", 103, false}, {"IP_Setting", "IP-Setting", 81, false},
+        {"SpeedButton5", "AD SET", 73, false}, {"Expand_Battery", "Initial Charge", 112, false},
+        {"SpeedButton3", "Battery Discharge", 131, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto* button = main.findChild<QToolButton*>(QString::fromLatin1(c.name));
+        ASSERT_NE(button, nullptr);
+        EXPECT_EQ(button->text(), QString::fromLatin1(c.caption));
+        EXPECT_EQ(button->width(), c.width);
+        EXPECT_EQ(button->height(), 22);
+        EXPECT_EQ(button->isEnabled(), c.enabled);
+        EXPECT_FALSE(button->icon().pixmap(16, 16, QIcon::Normal).toImage()
+                     == button->icon().pixmap(16, 16, QIcon::Disabled).toImage());
+    }
+    EXPECT_EQ(main.findChild<QToolButton*>("Exit")->toolTip(), QStringLiteral("Program Exit(Alt+X)"));
+    for (const char* lamp : {"pnl_TX", "pnl_RX"}) {
+        auto* panel = main.findChild<QLabel*>(QString::fromLatin1(lamp));
+        ASSERT_NE(panel, nullptr);
+        EXPECT_EQ(panel->size(), QSize(57, 41));
+        EXPECT_TRUE(panel->font().bold());
+    }
+}
+
+TEST(Startup, ExitClosesTheWindow)
+{
+    TMain_Form main;
+    main.show();
+    main.findChild<QToolButton*>("Exit")->click();
+    EXPECT_FALSE(main.isVisible());
+}
+
+TEST(ResultLine, DateFollowsTheTextDirectlyThenOneBlankAndTheTime)
+{
+    const QString text = QStringLiteral("Setting Fail! <<---");
+    const QDateTime when(QDate(2026, 3, 4), QTime(5, 6, 7));
+    const QString line = ResultLine(text, when);
+    const QString date = QLocale::system().toString(when.date(), QLocale::ShortFormat);
+    const QString time = QLocale::system().toString(when.time(), QLocale::LongFormat);
+    EXPECT_EQ(line, text + date + QStringLiteral(" ") + time);
+    EXPECT_FALSE(date.startsWith(QLatin1Char(' ')));
+    EXPECT_TRUE(time.contains(QStringLiteral("06:07")) || time.contains(QStringLiteral("6:07")));
+}
