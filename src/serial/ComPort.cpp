@@ -280,6 +280,8 @@ void TCustomComPort::StartThread()
 void TCustomComPort::StopThread()
 {
     d_->eventMask = 0;
+    if (d_->retiredThread && !d_->retiredThread->IsCurrent())
+        d_->retiredThread.reset();
     if (!d_->thread)
         return;
     if (d_->thread->IsCurrent()) {
