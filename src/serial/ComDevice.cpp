@@ -124,12 +124,12 @@ int ReadSome(int fd, char* buffer, int length, int& done)
     done = 0;
     for (;;) {
         const ssize_t n = read(fd, buffer, static_cast<std::size_t>(length));
-        if (n > 0) {
+        // With VMIN=VTIME=0 the tty returns 0 rather than EAGAIN when nothing
+        // is queued; a hung-up device shows in WaitReady instead.
+        if (n >= 0) {
             done = static_cast<int>(n);
             return 0;
         }
-        if (n == 0)
-            return EIO; // VMIN=0 reads never block, so 0 here is the end of a hung-up device
         if (errno == EINTR)
             continue;
         return errno == EAGAIN ? 0 : errno;

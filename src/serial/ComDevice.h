@@ -31,7 +31,6 @@ int InputCount(int fd, int& count);
 int OutputCount(int fd, int& count);
 
 // Reads or writes what the descriptor takes now; done = 0 when it would block.
-// A read that finds the end of the device (it has gone away) fails with EIO.
 int ReadSome(int fd, char* buffer, int length, int& done);
 int WriteSome(int fd, const char* buffer, int length, int& done);
 // Waits up to timeoutMs (-1 = no limit) until fd is ready for events; ready

@@ -141,6 +141,7 @@ struct TCustomComPort::Impl {
     std::atomic<unsigned> eventMask {0};
     std::atomic<int> rxFullThreshold {0};
     std::atomic<bool> outputStarted {false};
+    std::atomic<std::uint64_t> bytesRead {0}; // read or purged, for the event thread's accounting
 
     // The driver's error counters as last seen; both threads may look.
     std::mutex countersMutex;
@@ -266,6 +267,7 @@ void TCustomComPort::StartThread()
     link.rxFullThreshold = [d] { return d->rxFullThreshold.load(); };
     link.outputStarted = [d] { return d->outputStarted.load(); };
     link.outputReported = [d] { d->outputStarted = false; };
+    link.bytesRead = [d] { return d->bytesRead.load(); };
     link.dispatch = [this](unsigned events, const std::atomic<bool>& stopping) { DispatchEvents(events, stopping); };
     link.failed = [this](int error, bool hangUp) { EventThreadFailed(error, hangUp); };
     try {
@@ -278,6 +280,8 @@ void TCustomComPort::StartThread()
 void TCustomComPort::StopThread()
 {
     d_->eventMask = 0;
+    if (d_->retiredThread && !d_->retiredThread->IsCurrent())
+        d_->retiredThread.reset();
     if (!d_->thread)
         return;
     if (d_->thread->IsCurrent()) {
@@ -426,6 +430,7 @@ void TCustomComPort::Read(char* Buffer, int Length, bool WaitOnCompletion)
             r.pending = false;
         Check(error);
         r.done = got;
+        d_->bytesRead += static_cast<std::uint64_t>(got);
         if (WaitOnCompletion)
             FinishRead();
     }
@@ -454,6 +459,7 @@ void TCustomComPort::FinishRead()
             Check(comdev::ReadSome(d_->fd, r.buffer + r.done, r.asked - r.done, got));
             if (got > 0) {
                 r.done += got;
+                d_->bytesRead += static_cast<std::uint64_t>(got);
                 r.lastByte = Clock::now();
             }
         }
@@ -560,6 +566,9 @@ void TCustomComPort::PurgeInput()
     if (!Active())
         return;
     d_->read.pending = false;
+    int discarded = 0;
+    comdev::InputCount(d_->fd, discarded);
+    d_->bytesRead += static_cast<std::uint64_t>(discarded);
     Check(comdev::PurgeInput(d_->fd));
 }
 

@@ -208,6 +208,11 @@ public:
 
     // Events. Assigning or changing a line-event handler while open re-applies
     // the line-event mask (which starts or stops the event thread).
+    // On a tty, OnRxChar, OnRx80PercFull and OnTxEmpty follow the queues; the
+    // modem-line events, OnBreak and OnLineError follow the driver's lines and
+    // counters where it has them (a pseudo-terminal has neither). OnRxFlag,
+    // OnPrinterError, OnEvent1 and OnEvent2 never fire: the tty driver cannot
+    // look into the input queue and has no such conditions.
     const TComPortEvent& BeforeOpen() const;
     void SetBeforeOpen(TComPortEvent handler);
     const TComPortEvent& AfterOpen() const;

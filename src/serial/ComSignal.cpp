@@ -180,19 +180,15 @@ void TComSignal::Hook()
     } else if (signal_ == siTxChar) {
         saved->beforeWrite = port_->BeforeWrite();
         own->beforeWrite = [saved](QObject*, const char* buffer, int length, bool wait) {
-            if (TComSignal* lamp = saved->lamp) {
-                lamp->SetSignalValue(true);
-                lamp->writing_ = true;
-                lamp->timer_.stop();
-                lamp->timer_.start();
-            }
+            if (saved->lamp)
+                saved->lamp->WriteStarted();
             saved->beforeWrite(saved->port, buffer, length, wait);
         };
         port_->SetBeforeWrite(own->beforeWrite);
         saved->afterWrite = port_->AfterWrite();
         own->afterWrite = [saved](QObject*, const char* buffer, int length, bool wait) {
             if (saved->lamp)
-                saved->lamp->writing_ = false;
+                saved->lamp->WriteFinished();
             saved->afterWrite(saved->port, buffer, length, wait);
         };
         port_->SetAfterWrite(own->afterWrite);
@@ -252,6 +248,17 @@ void TComSignal::Pulse()
     SetSignalValue(true);
     timer_.stop();
     timer_.start();
+}
+
+void TComSignal::WriteStarted()
+{
+    writing_ = true;
+    Pulse();
+}
+
+void TComSignal::WriteFinished()
+{
+    writing_ = false;
 }
 
 void TComSignal::TimerTick()

@@ -57,7 +57,9 @@ private:
     void Refresh();
     void SetSignalValue(bool value);
     void Paint();
-    void Pulse();
+    void Pulse(); // on, and off again Delay ms after the last pulse
+    void WriteStarted();
+    void WriteFinished();
     void TimerTick();
 
     QColor colorOff_ {0, 128, 0};

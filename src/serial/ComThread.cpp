@@ -167,8 +167,15 @@ void TComThread::Execute()
     bool modemLines = comdev::GetModemLines(fd, lastModem) == 0;
     comdev::LineCounters lastCounters;
     bool counters = comdev::GetLineCounters(fd, lastCounters) == 0;
-    int unread = 0;       // bytes a handler left in the input queue
-    bool backoff = false; // wait for new bytes by sampling, not by poll
+    // Bytes already reported and not yet read are not reported again: the
+    // queue as it was at the last report, less what the port has read since.
+    int reportedQueue = 0;
+    std::uint64_t readAtReport = 0;
+    const auto unreported = [&] {
+        const std::uint64_t consumed = link_.bytesRead() - readAtReport;
+        return consumed >= static_cast<std::uint64_t>(reportedQueue) ? 0 : reportedQueue - static_cast<int>(consumed);
+    };
+    bool pause = false; // readable with nothing queued: look again later
     int emptyReads = 0;
 
     while (!control_->stopping) {
@@ -177,11 +184,15 @@ void TComThread::Execute()
         const bool wantModem = modemLines && (mask & kModemEvents) != 0;
         const bool wantCounters = counters && (mask & kCounterEvents) != 0;
         const bool wantDrain = (mask & evTxEmpty) != 0 && link_.outputStarted();
+        const int unread = wantRx ? unreported() : 0;
+        // With bytes left unread the descriptor stays readable: sample the
+        // queue instead of polling for input, so the thread does not spin.
+        const bool sampleRx = wantRx && (unread > 0 || pause);
 
         // Hang-ups show in revents even when no events are asked for.
-        pollfd fds[2] = {{wakeFd_, POLLIN, 0}, {fd, static_cast<short>(wantRx && !backoff ? POLLIN : 0), 0}};
+        pollfd fds[2] = {{wakeFd_, POLLIN, 0}, {fd, static_cast<short>(wantRx && !sampleRx ? POLLIN : 0), 0}};
         int timeout = -1;
-        if (backoff)
+        if (sampleRx)
             timeout = kBackoffMs;
         if (wantModem || wantCounters)
             timeout = kSampleMs;
@@ -206,7 +217,11 @@ void TComThread::Execute()
         }
 
         unsigned events = 0;
-        if (wantRx && (backoff || (fds[1].revents & POLLIN))) {
+        if (wantRx && (sampleRx || (fds[1].revents & POLLIN))) {
+            pause = false;
+            // Taken before the count, so a read in between can only cause an
+            // extra report, never a missed one.
+            const std::uint64_t readBefore = link_.bytesRead();
             int count = 0;
             if (const int error = comdev::InputCount(fd, count); error != 0) {
                 Fail(error, true);
@@ -216,14 +231,16 @@ void TComThread::Execute()
                 events |= evRxChar;
                 if (count >= link_.rxFullThreshold())
                     events |= evRx80PercFull;
+                reportedQueue = count;
+                readAtReport = readBefore;
                 emptyReads = 0;
-            } else if (!backoff && count == 0 && ++emptyReads >= kEmptyReadsForHangUp) {
-                Fail(EIO, true);
-                return;
+            } else if (count == 0 && !sampleRx) {
+                if (++emptyReads >= kEmptyReadsForHangUp) {
+                    Fail(EIO, true);
+                    return;
+                }
+                pause = true;
             }
-            unread = count;
-            // Readable with nothing queued: look again after a pause.
-            backoff = count > 0 || !(fds[1].revents & POLLIN) ? count > 0 : true;
         }
         if (wantModem) {
             int lines = 0;
@@ -259,11 +276,6 @@ void TComThread::Execute()
                 break;
         } else {
             link_.dispatch(events, control_->stopping);
-        }
-        if (events & evRxChar) {
-            // What the handlers left unread is not reported again until more arrives.
-            comdev::InputCount(fd, unread);
-            backoff = unread > 0;
         }
     }
 }

@@ -44,6 +44,7 @@ public:
         std::function<int()> rxFullThreshold;     // any thread: 80 % of the input buffer
         std::function<bool()> outputStarted;      // any thread: a write finished since the last OnTxEmpty
         std::function<void()> outputReported;     // any thread: OnTxEmpty is being reported
+        std::function<std::uint64_t()> bytesRead; // any thread: bytes the port has taken from the device
         // Runs the handlers of the events; stopping turns true when the thread is told to stop.
         std::function<void(unsigned events, const std::atomic<bool>& stopping)> dispatch;
         // Main thread: the wait failed with error and the thread has ended; hangUp = the device went away.
