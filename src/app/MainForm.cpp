@@ -1,11 +1,13 @@
 #include "app/MainForm.h"
 
 #include "app/ResultLine.h"
+#include "app/SpeedButton.h"
 #include "app/StandardError.h"
 #include "app/ToolbarGlyphs.h"
 #include "protocol/SchedulerDispatch.h"
 #include "serial/PortDialog.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -13,7 +15,6 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QThread>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <vector>
@@ -60,7 +61,7 @@ QLabel* MakeLamp(QWidget* parent, const char* name, const char* caption, int x)
     lamp->setFrameStyle(QFrame::Panel | QFrame::Raised);
     lamp->setLineWidth(2);
     lamp->setAutoFillBackground(true);
-    QFont font = lamp->font();
+    QFont font = QApplication::font();
     font.setBold(true);
     lamp->setFont(font);
     QPalette palette = lamp->palette();
@@ -138,17 +139,19 @@ TMain_Form::~TMain_Form()
 
 void TMain_Form::BuildToolbar(QWidget* panel)
 {
+    // A small, narrow face: the captions have to fit the fixed button widths.
+    QFont font = panel->font();
+    font.setPixelSize(11);
+    panel->setFont(font);
     int y = 2;
     for (const auto& row : ToolbarRows) {
         int x = 4;
         for (const auto& spec : row) {
-            auto* button = new QToolButton(panel);
+            auto* button = new TSpeedButton(panel);
             button->setObjectName(QString::fromLatin1(spec.name));
             button->setText(QString::fromLatin1(spec.caption));
             button->setIcon(ToolbarGlyph(spec.glyph));
             button->setIconSize(QSize(16, 16));
-            button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-            button->setAutoRaise(true);
             button->setGeometry(x, y, spec.width, 22);
             // Windows that are not built yet keep their buttons disabled.
             button->setEnabled(false);
@@ -157,17 +160,17 @@ void TMain_Form::BuildToolbar(QWidget* panel)
         y += 24;
     }
 
-    auto* exit = panel->findChild<QToolButton*>(QStringLiteral("Exit"));
+    auto* exit = panel->findChild<TSpeedButton*>(QStringLiteral("Exit"));
     exit->setToolTip(QStringLiteral("Program Exit(Alt+X)"));
-    auto* port = panel->findChild<QToolButton*>(QStringLiteral("Port"));
-    btnConnect_ = panel->findChild<QToolButton*>(QStringLiteral("btnConnect"));
-    btnDisconnect_ = panel->findChild<QToolButton*>(QStringLiteral("btnDisconnect"));
-    for (QToolButton* enabled : {exit, port, btnConnect_, btnDisconnect_})
+    auto* port = panel->findChild<TSpeedButton*>(QStringLiteral("Port"));
+    btnConnect_ = panel->findChild<TSpeedButton*>(QStringLiteral("btnConnect"));
+    btnDisconnect_ = panel->findChild<TSpeedButton*>(QStringLiteral("btnDisconnect"));
+    for (TSpeedButton* enabled : {exit, port, btnConnect_, btnDisconnect_})
         enabled->setEnabled(true);
-    connect(exit, &QToolButton::clicked, this, &TMain_Form::ExitClick);
-    connect(port, &QToolButton::clicked, this, &TMain_Form::PortClick);
-    connect(btnConnect_, &QToolButton::clicked, this, &TMain_Form::btnConnectClick);
-    connect(btnDisconnect_, &QToolButton::clicked, this, &TMain_Form::btnDisconnectClick);
+    connect(exit, &TSpeedButton::clicked, this, &TMain_Form::ExitClick);
+    connect(port, &TSpeedButton::clicked, this, &TMain_Form::PortClick);
+    connect(btnConnect_, &TSpeedButton::clicked, this, &TMain_Form::btnConnectClick);
+    connect(btnDisconnect_, &TSpeedButton::clicked, this, &TMain_Form::btnDisconnectClick);
 
     pnlTX_ = MakeLamp(panel, "pnl_TX", "TX", 446);
     pnlRX_ = MakeLamp(panel, "pnl_RX", "RX", 507);

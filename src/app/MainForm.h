@@ -19,11 +19,11 @@
 class QLabel;
 class QPlainTextEdit;
 class QTabWidget;
-class QToolButton;
 
 namespace zelt {
 
 class TfrmComPort;
+class TSpeedButton;
 
 class TMain_Form : public QMainWindow, private SchedulerLink {
     Q_OBJECT
@@ -96,8 +96,8 @@ private:
     // tell a deliberate close from a device that went away.
     bool closingPort_ = false;
 
-    QToolButton* btnConnect_ = nullptr;
-    QToolButton* btnDisconnect_ = nullptr;
+    TSpeedButton* btnConnect_ = nullptr;
+    TSpeedButton* btnDisconnect_ = nullptr;
     QLabel* pnlTX_ = nullptr;
     QLabel* pnlRX_ = nullptr;
     QTabWidget* pageControl1_ = nullptr;

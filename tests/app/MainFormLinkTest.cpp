@@ -35,14 +35,14 @@ private:
 
 bool IsConnected(TMain_Form& w)
 {
-    return w.Timer1().isActive() && !w.findChild<QToolButton*>("btnConnect")->isEnabled()
-        && w.findChild<QToolButton*>("btnDisconnect")->isEnabled();
+    return w.Timer1().isActive() && !w.findChild<QAbstractButton*>("btnConnect")->isEnabled()
+        && w.findChild<QAbstractButton*>("btnDisconnect")->isEnabled();
 }
 
 bool IsDisconnected(TMain_Form& w)
 {
-    return !w.Timer1().isActive() && w.findChild<QToolButton*>("btnConnect")->isEnabled()
-        && !w.findChild<QToolButton*>("btnDisconnect")->isEnabled();
+    return !w.Timer1().isActive() && w.findChild<QAbstractButton*>("btnConnect")->isEnabled()
+        && !w.findChild<QAbstractButton*>("btnDisconnect")->isEnabled();
 }
 
 } // namespace

@@ -8,7 +8,7 @@
 #include <QLocale>
 #include <QPlainTextEdit>
 #include <QTabWidget>
-#include <QToolButton>
+#include <QAbstractButton>
 
 #include <gtest/gtest.h>
 
@@ -74,7 +74,7 @@ TEST(Startup, ToolbarButtons)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        auto* button = main.findChild<QToolButton*>(QString::fromLatin1(c.name));
+        auto* button = main.findChild<QAbstractButton*>(QString::fromLatin1(c.name));
         ASSERT_NE(button, nullptr);
         EXPECT_EQ(button->text(), QString::fromLatin1(c.caption));
         EXPECT_EQ(button->width(), c.width);
@@ -83,7 +83,7 @@ TEST(Startup, ToolbarButtons)
         EXPECT_FALSE(button->icon().pixmap(16, 16, QIcon::Normal).toImage()
                      == button->icon().pixmap(16, 16, QIcon::Disabled).toImage());
     }
-    EXPECT_EQ(main.findChild<QToolButton*>("Exit")->toolTip(), QStringLiteral("Program Exit(Alt+X)"));
+    EXPECT_EQ(main.findChild<QAbstractButton*>("Exit")->toolTip(), QStringLiteral("Program Exit(Alt+X)"));
     for (const char* lamp : {"pnl_TX", "pnl_RX"}) {
         auto* panel = main.findChild<QLabel*>(QString::fromLatin1(lamp));
         ASSERT_NE(panel, nullptr);
@@ -96,7 +96,7 @@ TEST(Startup, ExitClosesTheWindow)
 {
     TMain_Form main;
     main.show();
-    main.findChild<QToolButton*>("Exit")->click();
+    main.findChild<QAbstractButton*>("Exit")->click();
     EXPECT_FALSE(main.isVisible());
 }
 

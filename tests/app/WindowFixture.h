@@ -11,7 +11,7 @@
 
 #include <QPlainTextEdit>
 #include <QStringList>
-#include <QToolButton>
+#include <QAbstractButton>
 
 #include <unistd.h>
 
@@ -75,9 +75,9 @@ protected:
         SetStandardErrorSink({});
     }
 
-    QToolButton* Button(const char* name) const
+    QAbstractButton* Button(const char* name) const
     {
-        return window->findChild<QToolButton*>(QString::fromLatin1(name));
+        return window->findChild<QAbstractButton*>(QString::fromLatin1(name));
     }
     QStringList ResultLines() const
     {
