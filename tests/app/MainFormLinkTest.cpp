@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 
 #include <filesystem>
+#include <vector>
 
 using namespace zelt;
 using namespace zelt::test;
@@ -188,4 +189,46 @@ TEST_F(WindowTest, PortDialogReopensAnotherDevice)
     window->Scheduler().PostCommand(KindBattLoad);
     EXPECT_EQ(other.ReceiveBytes(4, 1000), EncodeFrame("L"));
     EXPECT_EQ(controller.Receive(200), "");
+}
+
+TEST_F(WindowTest, PortDialogWithADeviceThatCannotBeOpened)
+{
+    const TemporaryHome home;
+    home.AliasPort("COM2", QStringLiteral("/nonexistent/tty-zelt"));
+    Connect();
+    QTimer::singleShot(50, [&] {
+        frmComPort->SetItemIndex(1);
+        frmComPort->findChild<QPushButton*>("BitBtn1")->click();
+    });
+    Button("Port")->click();
+
+    EXPECT_EQ(errors.size(), 1);
+    EXPECT_FALSE(window->ComPort11().Active());
+    EXPECT_EQ(window->ComPort11().DeviceName(), QStringLiteral("COM2"));
+    EXPECT_EQ(window->ComSettingPanel(4)->text(), QStringLiteral("COM1"));
+    EXPECT_EQ(window->Scheduler().RequestKind, KindIdle);
+    EXPECT_EQ(window->Scheduler().SendPermit, 1);
+    EXPECT_TRUE(IsConnected(*window)); // the dialog leaves Timer1 and the buttons alone
+}
+
+// Each Port click makes a new dialog; closing it by its title bar leaves the
+// port closed and the scheduler listening.
+TEST_F(WindowTest, PortDialogClosedByItsTitleBar)
+{
+    Connect();
+    std::vector<TfrmComPort*> shown;
+    for (int i = 0; i < 2; ++i) {
+        QTimer::singleShot(50, [&] {
+            shown.push_back(frmComPort);
+            frmComPort->close();
+        });
+        Button("Port")->click();
+    }
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_NE(shown[0], shown[1]);
+    EXPECT_EQ(frmComPort, shown[1]);
+    EXPECT_FALSE(window->ComPort11().Active());
+    EXPECT_EQ(window->Scheduler().RequestKind, KindIdle);
+    EXPECT_EQ(window->Scheduler().SendPermit, 1);
+    EXPECT_TRUE(errors.isEmpty());
 }
