@@ -155,8 +155,6 @@ TCustomComPort::~TCustomComPort()
 {
     RunGuarded([&] { Close(); });
     CloseDeviceSteps(); // when a BeforeClose handler failed
-    if (d_->retiredThread && !d_->retiredThread->IsCurrent())
-        d_->retiredThread.reset();
 }
 
 // ---- Opening and closing -------------------------------------------------
