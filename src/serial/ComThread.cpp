@@ -176,7 +176,8 @@ void TComThread::Execute()
         return consumed >= static_cast<std::uint64_t>(reportedQueue) ? 0 : reportedQueue - static_cast<int>(consumed);
     };
     bool pause = false; // readable with nothing queued: look again later
-    int emptyReads = 0;
+    int emptyReads = 0; // in a row, without the port reading anything in between
+    std::uint64_t readAtEmpty = 0;
 
     while (!control_->stopping) {
         const unsigned mask = link_.mask();
@@ -235,6 +236,10 @@ void TComThread::Execute()
                 readAtReport = readBefore;
                 emptyReads = 0;
             } else if (count == 0 && !sampleRx) {
+                // The port reading the bytes first is no sign of a hang-up.
+                if (readBefore != readAtEmpty)
+                    emptyReads = 0;
+                readAtEmpty = readBefore;
                 if (++emptyReads >= kEmptyReadsForHangUp) {
                     Fail(EIO, true);
                     return;

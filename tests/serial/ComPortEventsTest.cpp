@@ -353,6 +353,24 @@ TEST_F(PortEventsTest, UnsynchronizedHandlersRunOnTheEventThreadAndCanClose)
     EXPECT_EQ(calls, 1);
 }
 
+TEST_F(PortEventsTest, AnUnsynchronizedHandlerErrorIsShownOnTheMainThread)
+{
+    port.SetSynchronizeEvents(false);
+    SetStandardErrorSink([this](const QString& message) {
+        EXPECT_EQ(QThread::currentThread(), qApp->thread());
+        errors.append(message);
+    });
+    port.SetOnRxChar([&](QObject*) {
+        std::string text;
+        port.ReadAvailable(text);
+        throw std::runtime_error("bad record");
+    });
+    port.SetActive(true);
+    pty.Send("x");
+    ASSERT_TRUE(WaitUntil([&] { return errors.size() == 1; }));
+    EXPECT_EQ(errors[0], "bad record");
+}
+
 TEST_F(PortEventsTest, DestroyingAnOpenPortFromItsOwnHandler)
 {
     auto* owned = new tcomport2;

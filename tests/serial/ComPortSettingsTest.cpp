@@ -1,6 +1,10 @@
 // The port's settings, its own errors, and what opening does to the device.
 
+#include "serial/ComDevice.h"
 #include "PortTestSupport.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -156,6 +160,21 @@ TEST_F(PortTest, ASecondOpenOfTheSameDeviceFailsAndTheFirstKeepsWorking)
     port.SetActive(false);
     second.SetActive(true);
     EXPECT_TRUE(second.Active());
+}
+
+TEST_F(PortTest, AnotherProcessCannotOpenTheDeviceEither)
+{
+    port.SetActive(true);
+    const pid_t child = fork();
+    if (child == 0) {
+        int fd = -1;
+        termios saved {};
+        _exit(comdev::OpenDevice(pty.SlavePath(), fd, saved));
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), EBUSY);
 }
 
 // Operations that need an open or a closed port, and the message each gives.
