@@ -11,6 +11,7 @@
 #include <QObject>
 #include <QString>
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <set>
@@ -207,6 +208,11 @@ public:
 
     // Events. Assigning or changing a line-event handler while open re-applies
     // the line-event mask (which starts or stops the event thread).
+    // On a tty, OnRxChar, OnRx80PercFull and OnTxEmpty follow the queues; the
+    // modem-line events, OnBreak and OnLineError follow the driver's lines and
+    // counters where it has them (a pseudo-terminal has neither). OnRxFlag,
+    // OnPrinterError, OnEvent1 and OnEvent2 never fire: the tty driver cannot
+    // look into the input queue and has no such conditions.
     const TComPortEvent& BeforeOpen() const;
     void SetBeforeOpen(TComPortEvent handler);
     const TComPortEvent& AfterOpen() const;
@@ -260,6 +266,30 @@ protected:
     // pending transfers, stored settings and handlers).
 private:
     struct Impl;
+
+    void Open();
+    void Close();
+    // Closing without events: event thread, device, saved priority.
+    void CloseDeviceSteps();
+    void StartThread();
+    void StopThread();
+    void ApplyBufferSizes();
+    void ApplyLineSettings();
+    void ApplyTimeouts();
+    void ApplyEventMask();
+    void LineEventHandlerChanged();
+    void FinishRead();
+    void FinishWrite();
+    void ContinueWrite();
+    void CheckLineErrors();
+    TLineErrors TakeLineErrors();
+    void CheckOpen();
+    void CheckClosed();
+    void Check(int error);
+    [[noreturn]] void RaiseError(const EComError& error);
+    void DispatchEvents(unsigned events, const std::atomic<bool>& stopping);
+    void EventThreadFailed(int error, bool hangUp);
+
     std::unique_ptr<Impl> d_;
     friend class TFlowControl;
     friend class TCharacters;

@@ -1,0 +1,63 @@
+#pragma once
+
+// The device layer of the serial port component: the few operating-system
+// operations the component needs, over POSIX termios, non-blocking descriptors,
+// poll and ioctl. Every function returns 0 or the errno of the failure; none
+// throws, so the component decides how each failure is raised.
+
+#include "serial/ComPort.h"
+
+#include <string>
+#include <termios.h>
+
+namespace zelt::comdev {
+
+// The error of a failing system call: the system's message text and errno.
+EComError SystemError(int error);
+
+// Opens path for reading and writing, unshared (a second opener, in this
+// process or another, gets EBUSY), non-blocking, in raw mode with VMIN=VTIME=0.
+// saved receives the device's settings from before, for CloseDevice.
+int OpenDevice(const std::string& path, int& fd, termios& saved);
+// Gives the device its saved settings back and its sharing, and closes fd.
+void CloseDevice(int fd, const termios& saved);
+
+int GetSettings(int fd, termios& settings);
+int SetSettings(int fd, const termios& settings);
+
+int PurgeInput(int fd);
+int PurgeOutput(int fd);
+int InputCount(int fd, int& count);
+int OutputCount(int fd, int& count);
+
+// Reads or writes what the descriptor takes now; done = 0 when it would block.
+int ReadSome(int fd, char* buffer, int length, int& done);
+int WriteSome(int fd, const char* buffer, int length, int& done);
+// Waits up to timeoutMs (-1 = no limit) until fd is ready for events; ready
+// tells whether it is. A hung-up device fails with EIO.
+int WaitReady(int fd, short events, int timeoutMs, bool& ready);
+
+// The modem lines (TIOCM_* bits). Devices without modem lines, such as
+// pseudo-terminals, fail with ENOTTY or EINVAL.
+int GetModemLines(int fd, int& lines);
+int SetModemLine(int fd, int line, bool on);
+bool NoModemLines(int error);
+
+// The driver's counters of breaks and line errors.
+struct LineCounters {
+    int breaks = 0;
+    int frame = 0;
+    int overrun = 0;
+    int parity = 0;
+    int bufferOverrun = 0;
+};
+int GetLineCounters(int fd, LineCounters& counters);
+// The line errors that the counters show between before and after.
+TLineErrors LineErrorsBetween(const LineCounters& before, const LineCounters& after);
+
+// Nice values of the calling process (tid 0) or of one thread.
+int GetPriority(int tid, int& nice);
+int SetPriority(int tid, int nice);
+int CurrentThreadId();
+
+} // namespace zelt::comdev

@@ -1,0 +1,590 @@
+#include "serial/ComPort.h"
+
+#include "app/StandardError.h"
+#include "serial/ComDevice.h"
+#include "serial/ComPortImpl.h"
+#include "serial/ComThread.h"
+#include "serial/LineSettings.h"
+#include "serial/PortNames.h"
+
+#include <QFile>
+#include <QPointer>
+#include <QSocketNotifier>
+#include <QThread>
+
+#include <cerrno>
+#include <chrono>
+#include <mutex>
+#include <optional>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <system_error>
+
+namespace zelt {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+const char* const kClosedPort = "Can't perform this operation on a closed port";
+const char* const kOpenPort = "Can't perform this operation on an open port";
+
+// Nice values for the process priority classes. Raising the priority needs
+// privileges; without them the process keeps its priority (EPERM is ignored).
+int NiceForClass(TPriorityClass priority)
+{
+    constexpr int nice[] = {0, 19, 0, -10, -20};
+    return nice[priority];
+}
+
+bool NotPrivileged(int error)
+{
+    return error == EPERM || error == EACCES;
+}
+
+// Milliseconds left until deadline for poll: -1 without a deadline, 0 when past.
+int MillisecondsLeft(const std::optional<Clock::time_point>& deadline)
+{
+    if (!deadline)
+        return -1;
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(*deadline - Clock::now()).count();
+    return left <= 0 ? 0 : static_cast<int>(left);
+}
+
+// The earlier of two optional deadlines.
+std::optional<Clock::time_point> Earlier(std::optional<Clock::time_point> a, std::optional<Clock::time_point> b)
+{
+    if (!a)
+        return b;
+    if (!b)
+        return a;
+    return std::min(*a, *b);
+}
+
+// Runs event handlers; what they throw reaches the standard error display on
+// the main thread, also when they run on the event thread.
+template <typename Work>
+void RunHandlers(QObject* context, Work&& work)
+{
+    if (QThread::currentThread() == context->thread()) {
+        RunGuarded(work);
+        return;
+    }
+    try {
+        work();
+    } catch (...) {
+        QMetaObject::invokeMethod(
+            context, [error = std::current_exception()] { RunGuarded([&] { std::rethrow_exception(error); }); },
+            Qt::QueuedConnection);
+    }
+}
+
+} // namespace
+
+
+TCustomComPort::TCustomComPort(QObject* owner) : QObject(owner), d_(std::make_unique<Impl>(*this)) {}
+
+TCustomComPort::~TCustomComPort()
+{
+    RunGuarded([&] { Close(); });
+    CloseDeviceSteps(); // when a BeforeClose handler failed
+}
+
+// ---- Opening and closing -------------------------------------------------
+
+bool TCustomComPort::Active() const
+{
+    return d_->fd >= 0;
+}
+
+void TCustomComPort::SetActive(bool value)
+{
+    if (value == Active())
+        return;
+    if (value)
+        Open();
+    else
+        Close();
+}
+
+void TCustomComPort::Open()
+{
+    d_->beforeOpen(this);
+    OpenDevice();
+    if (Active())
+        d_->afterOpen(this);
+}
+
+void TCustomComPort::OpenDevice()
+{
+    CloseDeviceSteps();
+    errno = 0;
+    try {
+        if (d_->priorityClass != pcDefault) {
+            // The nice value is per thread on Linux: this sets the calling (main)
+            // thread's, where the program's work runs.
+            int nice = 0;
+            Check(comdev::GetPriority(0, nice));
+            d_->savedNice = nice;
+            if (const int error = comdev::SetPriority(0, NiceForClass(d_->priorityClass)); !NotPrivileged(error))
+                Check(error);
+        }
+        const std::string path = ResolvePortDevice(QFile::encodeName(d_->deviceName).toStdString());
+        int fd = -1;
+        Check(comdev::OpenDevice(path, fd, d_->savedSettings));
+        d_->fd = fd;
+        {
+            std::lock_guard lock(d_->countersMutex);
+            d_->hasCounters = comdev::GetLineCounters(fd, d_->counters) == 0;
+        }
+        d_->writeNotifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Write);
+        d_->writeNotifier->setEnabled(false);
+        connect(d_->writeNotifier.get(), &QSocketNotifier::activated, this,
+                [this] { RunGuarded([&] { ContinueWrite(); }); });
+        PurgeInput();
+        PurgeOutput();
+        ApplyBufferSizes();
+        ApplyLineSettings();
+        ApplyTimeouts();
+        ApplyEventMask();
+    } catch (...) {
+        CloseDeviceSteps();
+        throw;
+    }
+}
+
+void TCustomComPort::Close()
+{
+    // Closing from the event thread is done by the main thread.
+    if (d_->thread && d_->thread->IsCurrent()) {
+        d_->thread->RunOnMain([this] { Close(); });
+        return;
+    }
+    if (!Active())
+        return;
+    d_->beforeClose(this);
+    CloseDeviceSteps();
+    if (!Active())
+        d_->afterClose(this);
+}
+
+void TCustomComPort::CloseDeviceSteps()
+{
+    StopThread();
+    if (d_->fd >= 0) {
+        d_->writeNotifier.reset();
+        d_->read.pending = false;
+        d_->write.pending = false;
+        comdev::CloseDevice(d_->fd, d_->savedSettings);
+        d_->fd = -1;
+    }
+    if (d_->savedNice) {
+        comdev::SetPriority(0, *d_->savedNice); // lowering it back may need privileges
+        d_->savedNice.reset();
+    }
+}
+
+// ---- The event thread ----------------------------------------------------
+
+void TCustomComPort::StartThread()
+{
+    if (d_->retiredThread && !d_->retiredThread->IsCurrent())
+        d_->retiredThread.reset();
+    Impl* const d = d_.get();
+    TComThread::Link link;
+    link.context = this;
+    link.fd = d->fd;
+    link.synchronize = d->synchronizeEvents;
+    link.mask = [d] { return d->eventMask.load(); };
+    link.rxFullThreshold = [d] { return d->rxFullThreshold.load(); };
+    link.outputStarted = [d] { return d->outputStarted.load(); };
+    link.outputReported = [d] { d->outputStarted = false; };
+    link.bytesRead = [d] { return d->bytesRead.load(); };
+    link.dispatch = [this](unsigned events, const std::atomic<bool>& stopping) { DispatchEvents(events, stopping); };
+    link.failed = [this](int error, bool hangUp) { EventThreadFailed(error, hangUp); };
+    try {
+        d_->thread = std::make_unique<TComThread>(std::move(link), d_->threadPriority);
+    } catch (const std::system_error&) {
+        RaiseError(EComError("Can't create thread", 0));
+    }
+}
+
+void TCustomComPort::StopThread()
+{
+    d_->eventMask = 0;
+    if (d_->retiredThread && !d_->retiredThread->IsCurrent())
+        d_->retiredThread.reset();
+    if (!d_->thread)
+        return;
+    if (d_->thread->IsCurrent()) {
+        // A handler on the event thread cannot join its own thread.
+        d_->thread->RequestStop();
+        d_->retiredThread = std::move(d_->thread);
+        return;
+    }
+    d_->thread.reset();
+}
+
+void TCustomComPort::ApplyEventMask()
+{
+    const std::pair<const TNotifyEvent*, unsigned> notify[] = {
+        {&d_->onBreak, evBreak},       {&d_->onCTSChange, evCTS},         {&d_->onDSRChange, evDSR},
+        {&d_->onEvent1, evEvent1},     {&d_->onEvent2, evEvent2},         {&d_->onPrinterError, evPrinterError},
+        {&d_->onRing, evRing},         {&d_->onRLSDChange, evRLSD},       {&d_->onRx80PercFull, evRx80PercFull},
+        {&d_->onRxChar, evRxChar},     {&d_->onRxFlag, evRxFlag},         {&d_->onTxEmpty, evTxEmpty},
+    };
+    unsigned mask = d_->onLineError ? evError : 0u;
+    for (const auto& [handler, event] : notify)
+        if (*handler)
+            mask |= event;
+    if (mask == 0) {
+        StopThread();
+        return;
+    }
+    d_->eventMask = mask;
+    if (d_->thread)
+        d_->thread->Wake();
+    else
+        StartThread();
+}
+
+void TCustomComPort::LineEventHandlerChanged()
+{
+    if (Active())
+        ApplyEventMask();
+}
+
+void TCustomComPort::DispatchEvents(unsigned events, const std::atomic<bool>& stopping)
+{
+    const QPointer<TCustomComPort> alive(this);
+    RunHandlers(this, [&] {
+        // A handler may close or even destroy the port; the rest is then skipped.
+        const auto raise = [&](unsigned event, TNotifyEvent Impl::*handler) {
+            if (!alive || stopping || (events & event) == 0)
+                return;
+            const TNotifyEvent h = (*d_).*handler;
+            h(this);
+        };
+        raise(evBreak, &Impl::onBreak);
+        raise(evCTS, &Impl::onCTSChange);
+        raise(evDSR, &Impl::onDSRChange);
+        if (alive && !stopping && (events & evError) != 0 && d_->onLineError)
+            CheckLineErrors();
+        raise(evEvent1, &Impl::onEvent1);
+        raise(evEvent2, &Impl::onEvent2);
+        raise(evPrinterError, &Impl::onPrinterError);
+        raise(evRing, &Impl::onRing);
+        raise(evRLSD, &Impl::onRLSDChange);
+        raise(evRx80PercFull, &Impl::onRx80PercFull);
+        raise(evRxChar, &Impl::onRxChar);
+        raise(evRxFlag, &Impl::onRxFlag);
+        raise(evTxEmpty, &Impl::onTxEmpty);
+    });
+}
+
+void TCustomComPort::EventThreadFailed(int error, bool hangUp)
+{
+    RunGuarded([&] {
+        d_->thread.reset(); // it has ended by itself
+        // The device has gone away: what is left of it is closed.
+        if (hangUp)
+            Close();
+        RaiseError(comdev::SystemError(error));
+    });
+}
+
+// ---- Errors ----------------------------------------------------------------
+
+void TCustomComPort::RaiseError(const EComError& error)
+{
+    TComAction action = caFail;
+    d_->onError(this, error, action);
+    if (action == caAbort)
+        throw EAbort();
+    throw error;
+}
+
+void TCustomComPort::Check(int error)
+{
+    if (error != 0)
+        RaiseError(comdev::SystemError(error));
+}
+
+void TCustomComPort::CheckOpen()
+{
+    if (!Active())
+        RaiseError(EComError(kClosedPort, 0));
+}
+
+void TCustomComPort::CheckClosed()
+{
+    if (Active())
+        RaiseError(EComError(kOpenPort, 0));
+}
+
+TLineErrors TCustomComPort::TakeLineErrors()
+{
+    std::lock_guard lock(d_->countersMutex);
+    comdev::LineCounters now;
+    // Pseudo-terminals keep no error counters: they report no line errors.
+    if (!d_->hasCounters || comdev::GetLineCounters(d_->fd, now) != 0)
+        return {};
+    const TLineErrors errors = comdev::LineErrorsBetween(d_->counters, now);
+    d_->counters = now;
+    return errors;
+}
+
+void TCustomComPort::CheckLineErrors()
+{
+    CheckOpen();
+    const TLineErrors errors = TakeLineErrors();
+    if (!errors.empty())
+        d_->onLineError(this, errors);
+}
+
+// ---- Transfers -------------------------------------------------------------
+
+void TCustomComPort::Read(char* Buffer, int Length, bool WaitOnCompletion)
+{
+    CheckOpen();
+    d_->beforeRead(this, Buffer, Length, WaitOnCompletion);
+    FinishRead();
+    auto& r = d_->read;
+    r.buffer = Buffer;
+    r.asked = Length;
+    r.done = 0;
+    r.start = r.lastByte = Clock::now();
+    r.pending = Length > 0;
+    if (r.pending) {
+        int got = 0;
+        const int error = comdev::ReadSome(d_->fd, Buffer, Length, got);
+        if (error != 0)
+            r.pending = false;
+        Check(error);
+        r.done = got;
+        d_->bytesRead += static_cast<std::uint64_t>(got);
+        if (WaitOnCompletion)
+            FinishRead();
+    }
+    d_->afterRead(this, Buffer, Length, WaitOnCompletion);
+}
+
+void TCustomComPort::FinishRead()
+{
+    auto& r = d_->read;
+    if (r.pending) {
+        r.pending = false; // whatever happens next, this transfer is over
+        const auto& t = d_->deviceTimeouts;
+        std::optional<Clock::time_point> total;
+        if (t.readMultiplier != 0 || t.readConstant != 0)
+            total = r.start + std::chrono::milliseconds(std::int64_t(t.readMultiplier) * r.asked + t.readConstant);
+        while (r.done < r.asked) {
+            std::optional<Clock::time_point> deadline = total;
+            if (t.readInterval > 0 && r.done > 0)
+                deadline = Earlier(deadline, r.lastByte + std::chrono::milliseconds(t.readInterval));
+            const int wait = MillisecondsLeft(deadline);
+            bool ready = false;
+            Check(comdev::WaitReady(d_->fd, POLLIN, wait, ready));
+            if (!ready && wait == 0)
+                break;
+            int got = 0;
+            Check(comdev::ReadSome(d_->fd, r.buffer + r.done, r.asked - r.done, got));
+            if (got > 0) {
+                r.done += got;
+                d_->bytesRead += static_cast<std::uint64_t>(got);
+                r.lastByte = Clock::now();
+            }
+        }
+        if (r.done != r.asked)
+            RaiseError(EComError("Timeout", 0));
+    }
+    CheckLineErrors();
+}
+
+void TCustomComPort::Write(const char* Buffer, int Length, bool WaitOnCompletion)
+{
+    CheckOpen();
+    d_->beforeWrite(this, Buffer, Length, WaitOnCompletion);
+    FinishWrite();
+    auto& w = d_->write;
+    w.bytes.assign(Buffer, static_cast<std::size_t>(Length > 0 ? Length : 0));
+    w.done = 0;
+    w.start = Clock::now();
+    w.pending = Length > 0;
+    if (w.pending) {
+        ContinueWrite();
+        if (WaitOnCompletion)
+            FinishWrite();
+    }
+    d_->afterWrite(this, Buffer, Length, WaitOnCompletion);
+}
+
+void TCustomComPort::ContinueWrite()
+{
+    auto& w = d_->write;
+    const int length = static_cast<int>(w.bytes.size());
+    if (!w.pending || w.done >= length)
+        return;
+    int put = 0;
+    const int error = comdev::WriteSome(d_->fd, w.bytes.data() + w.done, length - w.done, put);
+    if (error != 0) {
+        w.pending = false;
+        d_->writeNotifier->setEnabled(false);
+        Check(error);
+    }
+    w.done += put;
+    const bool left = w.done < length;
+    d_->writeNotifier->setEnabled(left);
+    if (!left) {
+        d_->outputStarted = true;
+        if (d_->thread)
+            d_->thread->Wake();
+    }
+}
+
+void TCustomComPort::FinishWrite()
+{
+    auto& w = d_->write;
+    if (w.pending) {
+        const int length = static_cast<int>(w.bytes.size());
+        const auto& t = d_->deviceTimeouts;
+        std::optional<Clock::time_point> deadline;
+        if (t.writeMultiplier != 0 || t.writeConstant != 0)
+            deadline = w.start + std::chrono::milliseconds(std::int64_t(t.writeMultiplier) * length + t.writeConstant);
+        while (w.pending && w.done < length) {
+            const int wait = MillisecondsLeft(deadline);
+            bool ready = false;
+            const int error = comdev::WaitReady(d_->fd, POLLOUT, wait, ready);
+            if (error != 0)
+                w.pending = false;
+            Check(error);
+            if (!ready && wait == 0)
+                break;
+            ContinueWrite();
+        }
+        w.pending = false;
+        d_->writeNotifier->setEnabled(false);
+        if (w.done != length)
+            RaiseError(EComError("Timeout", 0));
+    }
+    CheckLineErrors();
+}
+
+void TCustomComPort::ReadAvailable(std::string& text)
+{
+    FinishRead();
+    text.resize(static_cast<std::size_t>(BytesWaiting()));
+    Read(text.data(), static_cast<int>(text.size()), true);
+}
+
+void TCustomComPort::WriteText(const std::string& text)
+{
+    Write(text.data(), static_cast<int>(text.size()), false);
+}
+
+int TCustomComPort::BytesWaiting()
+{
+    CheckOpen();
+    const TLineErrors errors = TakeLineErrors();
+    if (!errors.empty())
+        d_->onLineError(this, errors);
+    int count = 0;
+    Check(comdev::InputCount(d_->fd, count));
+    return count;
+}
+
+void TCustomComPort::PurgeInput()
+{
+    if (!Active())
+        return;
+    d_->read.pending = false;
+    int discarded = 0;
+    comdev::InputCount(d_->fd, discarded);
+    d_->bytesRead += static_cast<std::uint64_t>(discarded);
+    Check(comdev::PurgeInput(d_->fd));
+}
+
+void TCustomComPort::PurgeOutput()
+{
+    if (!Active())
+        return;
+    d_->write.pending = false;
+    d_->writeNotifier->setEnabled(false);
+    Check(comdev::PurgeOutput(d_->fd));
+}
+
+TModemStatus TCustomComPort::ModemStatus()
+{
+    CheckOpen();
+    int lines = 0;
+    if (const int error = comdev::GetModemLines(d_->fd, lines); error != 0) {
+        if (comdev::NoModemLines(error))
+            return {};
+        Check(error);
+    }
+    TModemStatus status;
+    if (lines & TIOCM_CTS)
+        status.insert(msCTS);
+    if (lines & TIOCM_DSR)
+        status.insert(msDSR);
+    if (lines & TIOCM_RI)
+        status.insert(msRing);
+    if (lines & TIOCM_CD)
+        status.insert(msRLSD);
+    return status;
+}
+
+// ---- Applying settings to the open device ---------------------------------
+
+void TCustomComPort::ApplyBufferSizes()
+{
+    if (!Active())
+        return;
+    // The tty driver's queues have fixed sizes; the input size sets the mark
+    // at which OnRx80PercFull is raised.
+    d_->rxFullThreshold = static_cast<int>(static_cast<std::int64_t>(d_->bufferSizes.Input()) * 8 / 10);
+}
+
+void TCustomComPort::ApplyLineSettings()
+{
+    if (!Active())
+        return;
+    termios settings {};
+    Check(comdev::GetSettings(d_->fd, settings));
+    LineSettings line;
+    line.bitRate = d_->baudRate == brCustom ? d_->customBaudRate : BaudRateValue(d_->baudRate);
+    line.dataBits = d_->dataBits;
+    line.parity = d_->parity;
+    line.stopBits = d_->stopBits;
+    line.rts = d_->flowControl.RTS();
+    line.xonXoff = d_->flowControl.XOnXOff();
+    line.options = d_->options;
+    line.xon = d_->characters.XOn();
+    line.xoff = d_->characters.XOff();
+    line.eof = d_->characters.Eof();
+    Check(zelt::ApplyLineSettings(settings, line));
+    Check(comdev::SetSettings(d_->fd, settings));
+
+    // DTR and RTS held on or off; the tty driver has no DTR handshake (DTR is
+    // held on) and no RTS toggling around each send (RTS is held on). Devices
+    // without modem lines ignore them.
+    const auto setLine = [&](int line, bool on) {
+        if (const int error = comdev::SetModemLine(d_->fd, line, on); !comdev::NoModemLines(error))
+            Check(error);
+    };
+    if (d_->flowControl.DTR() != dcDefault)
+        setLine(TIOCM_DTR, d_->flowControl.DTR() != dcDisable);
+    if (d_->flowControl.RTS() == rcDisable || d_->flowControl.RTS() == rcEnable || d_->flowControl.RTS() == rcToggle)
+        setLine(TIOCM_RTS, d_->flowControl.RTS() != rcDisable);
+}
+
+void TCustomComPort::ApplyTimeouts()
+{
+    if (!Active())
+        return;
+    const TTimeouts& t = d_->timeouts;
+    d_->deviceTimeouts = {t.ReadInterval(), t.ReadMultiplier(), t.ReadConstant(), t.WriteMultiplier(),
+                          t.WriteConstant()};
+}
+
+} // namespace zelt

@@ -1,0 +1,53 @@
+#include "serial/PortNames.h"
+
+#include <cstdlib>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace zelt {
+
+namespace {
+
+// The target of the link folder/name, resolved against the folder when it is
+// relative; empty when there is no such link.
+std::string LinkTarget(const std::string& folder, const std::string& name)
+{
+    // Only plain names are looked up, so a name cannot reach outside the folder.
+    if (folder.empty() || name.empty() || name.find('/') != std::string::npos || name == "." || name == "..")
+        return {};
+    const std::string link = folder + "/" + name;
+    struct stat info {};
+    if (lstat(link.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+        return {};
+    std::string target(4096, '\0');
+    const ssize_t n = readlink(link.c_str(), target.data(), target.size() - 1);
+    if (n <= 0)
+        return {};
+    target.resize(static_cast<std::size_t>(n));
+    return target[0] == '/' ? target : folder + "/" + target;
+}
+
+} // namespace
+
+std::string DefaultPortsFolder()
+{
+    const char* home = std::getenv("HOME");
+    if (home == nullptr || *home == '\0')
+        return {};
+    return std::string(home) + "/.local/share/zelt6380/ports";
+}
+
+std::string ResolvePortDevice(const std::string& name, const std::string& portsFolder)
+{
+    if (!name.empty() && name[0] == '/')
+        return name;
+    if (std::string target = LinkTarget(portsFolder, name); !target.empty())
+        return target;
+    if (name.size() == 4 && name.compare(0, 3, "COM") == 0 && name[3] >= '1' && name[3] <= '8') {
+        const int number = name[3] - '1';
+        return number < 4 ? "/dev/ttyS" + std::to_string(number) : "/dev/ttyUSB" + std::to_string(number - 4);
+    }
+    return {};
+}
+
+} // namespace zelt
