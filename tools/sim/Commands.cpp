@@ -72,15 +72,16 @@ bool ClearHistory(PlantState& state, std::string_view payload)
 
 bool StoreBattTest(PlantState& state, std::string_view payload)
 {
-    if (payload.size() != 21 && payload.size() != 22)
+    // Without strings the console sends 21 zeros: no manual test flag.
+    const bool noStrings = payload == std::string(21, '0');
+    if (!noStrings && payload.size() != 22)
         return false;
     FieldCursor cursor(payload);
     BattTestBook book;
     bool ok = cursor.Text(8, book.lastTestDate) && IsDate(book.lastTestDate) && cursor.Dec(1, book.intervalCode)
            && cursor.Dec(1, book.typeCode) && cursor.Dec(3, book.previousCapacity) && cursor.Dec(3, book.latestCapacity)
            && cursor.Dec(1, book.verdict) && cursor.Dec(1, book.strings) && cursor.Dec(3, book.percentRated);
-    // Without strings the console sends one character less: no manual test flag.
-    if (ok && payload.size() == 22)
+    if (ok && !noStrings)
         ok = cursor.Dec(1, book.manualTest);
     if (!ok || book.intervalCode > 2 || book.typeCode > 2 || book.verdict > 3 || book.strings > 2 || book.manualTest > 1)
         return false;
