@@ -10,6 +10,7 @@
 #include "sim/SerialLine.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <memory>
 #include <string>
 #include <unistd.h>
