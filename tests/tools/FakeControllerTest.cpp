@@ -143,7 +143,7 @@ TEST(FakeController, DropsBadFramesAndKeepsBackToBackOnes)
 TEST(FakeController, PushesAtItsRateUntilStopped)
 {
     Scenario fast;
-    fast.rate = 10;
+    fast.rate = 5;
     SlaveSide line(fast);
     line.controller->startPushing();
     EXPECT_TRUE(line.controller->isPushing());
@@ -193,7 +193,29 @@ TEST(FakeController, FramesReachTheConsoleAssemblerOneByOne)
         }
         return types.size() >= 4;
     }, 2000);
-    EXPECT_EQ(types, "RKUL");
+    EXPECT_EQ(types, "RLKU"); // the answer goes ahead of the waiting records
+}
+
+TEST(FakeController, AnswersGoAheadOfWaitingRecords)
+{
+    SlaveSide line;
+    line.controller->pushNow();
+    line.controller->pushNow();
+    line.writeFrame("L");
+    const auto& frames = line.waitFrames(7);
+    ASSERT_EQ(frames.size(), 7u);
+    // The first 'R' was already on its way; the answer follows it at once.
+    EXPECT_EQ(frames[0].body[0], 'R');
+    EXPECT_EQ(frames[1].body[0], 'L');
+}
+
+TEST(FakeController, HistoryRequestsTakeThreeDigitsOnly)
+{
+    SlaveSide line;
+    for (const char* bad : {"H01", "H0001", "H+01", "H$01", "H 01"})
+        line.writeFrame(bad);
+    EXPECT_TRUE(line.collectFor(150).empty());
+    EXPECT_EQ(line.controller->receivedBodies().size(), 5u);
 }
 
 TEST(FakeController, LogsEveryFrameBothWays)

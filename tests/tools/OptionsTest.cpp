@@ -35,7 +35,7 @@ TEST(Options, Refusals)
 {
     const std::vector<std::vector<std::string>> bad = {
         {"--port"}, {"--port", "COM9"}, {"--port", "/dev/pts/1"}, {"--history", "-1"}, {"--history", "201"},
-        {"--history", "5x"}, {"--rate", "0"}, {"--rate", "fast"}, {"--rate", "21"}, {"--verbose"},
+        {"--history", "5x"}, {"--rate", "0"}, {"--rate", "fast"}, {"--rate", "5.5"}, {"--verbose"},
         {"--port", "COM2", "--device", "/dev/ttyS0"},
     };
     for (const auto& args : bad)

@@ -2,12 +2,13 @@
 
 #include "app/StandardError.h"
 #include "protocol/FrameCodec.h"
-#include "protocol/FieldText.h"
 #include "sim/Commands.h"
+#include "sim/FieldCursor.h"
 #include "sim/PlantModel.h"
 #include "sim/Records.h"
 #include "sim/WireLog.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <unistd.h>
@@ -67,7 +68,13 @@ void FakeController::pushNow()
 void FakeController::sendFrame(char letter, const std::string& payload)
 {
     const std::string body = letter + payload;
-    enqueue({EncodeFrame(body), body, std::string(1, letter) + " " + payload});
+    enqueue({EncodeFrame(body), body, std::string(1, letter) + " " + payload, false});
+}
+
+void FakeController::reply(char letter, const std::string& payload)
+{
+    const std::string body = letter + payload;
+    enqueue({EncodeFrame(body), body, std::string(1, letter) + " " + payload, true});
 }
 
 QDateTime FakeController::controllerNow() const
@@ -118,30 +125,26 @@ void FakeController::handleFrame(const ReadFrame& frame)
     if (letter == 'H') {
         answerHistory(payload);
     } else if (letter == 'L') {
-        sendFrame('L', EncodeBattTestBody(plant_.battTest));
+        reply('L', EncodeBattTestBody(plant_.battTest));
     } else if (IsCommandLetter(letter)) {
         const bool taken = !scenario_.nak && ApplyCommand(plant_, letter, payload, QDateTime::currentDateTime());
         if (!scenario_.silent)
-            sendFrame(letter, taken ? "1" : "0");
+            reply(letter, taken ? "1" : "0");
     }
 }
 
 void FakeController::answerHistory(const std::string& payload)
 {
     // "H" and three digits; a record that does not exist gets no answer.
-    if (payload.size() != 3)
-        return;
+    FieldCursor cursor(payload);
     int number = 0;
-    try {
-        number = StrToInt(payload);
-    } catch (const EConvertError&) {
+    if (!cursor.Dec(3, number) || !cursor.AtEnd())
         return;
-    }
     const auto& history = plant_.history;
     if (number < 1 || static_cast<std::size_t>(number) > history.size())
         return;
     const bool last = static_cast<std::size_t>(number) == history.size();
-    sendFrame('H', EncodeHistoryRecord(history[static_cast<std::size_t>(number) - 1], number, last));
+    reply('H', EncodeHistoryRecord(history[static_cast<std::size_t>(number) - 1], number, last));
 }
 
 void FakeController::queueNoise()
@@ -157,19 +160,24 @@ void FakeController::queueNoise()
             c = '~';
         junk += c;
     }
-    enqueue({junk, {}, "noise " + junk});
+    enqueue({junk, {}, "noise " + junk, false});
     std::string bad = EncodeFrame("K" + EncodeAlarmStatus(plant_));
     bad.back() = static_cast<char>(bad.back() + 1);
-    enqueue({bad, {}, "noise bad checksum " + bad.substr(1, bad.size() - 3)});
+    enqueue({bad, {}, "noise bad checksum " + bad.substr(1, bad.size() - 3), false});
 }
 
 void FakeController::enqueue(Outgoing item)
 {
     if (queue_.size() >= QueueLimit) {
-        log("!!", "nobody reads the line: dropped " + queue_.front().logText.substr(0, 1));
-        queue_.pop_front();
+        const auto oldest = std::find_if(queue_.begin(), queue_.end(), [](const Outgoing& o) { return !o.reply; });
+        const auto dropped = oldest != queue_.end() ? oldest : queue_.begin();
+        log("!!", "nobody reads the line: dropped " + dropped->logText.substr(0, dropped->logText.find(' ')));
+        queue_.erase(dropped);
     }
-    queue_.push_back(std::move(item));
+    // Answers leave before the records already waiting, in the order they were given.
+    const auto at = item.reply ? std::find_if(queue_.begin(), queue_.end(), [](const Outgoing& o) { return !o.reply; })
+                               : queue_.end();
+    queue_.insert(at, std::move(item));
     startNext();
 }
 

@@ -37,7 +37,7 @@ public:
     // Moves the plant on and queues one record set now.
     void pushNow();
 
-    // Queues a frame of this letter and payload.
+    // Queues a frame of this letter and payload behind the waiting records.
     void sendFrame(char letter, const std::string& payload);
 
     // Letter and payload of every verified frame received, oldest first.
@@ -60,6 +60,7 @@ private:
         std::string bytes;
         std::string body;     // empty for noise
         std::string logText;
+        bool reply = false;   // an answer to the console: goes ahead of waiting records
     };
 
     // Waiting frames beyond this are dropped, oldest first, while nobody reads the line.
@@ -70,6 +71,7 @@ private:
     void onPaceElapsed();
     void handleFrame(const ReadFrame& frame);
     void answerHistory(const std::string& payload);
+    void reply(char letter, const std::string& payload);
     void enqueue(Outgoing item);
     void queueNoise();
     void startNext();

@@ -32,8 +32,10 @@ double ParseRate(const std::string& text)
     } catch (const std::exception&) {
         used = 0;
     }
-    if (used != text.size() || !(value >= 0.1 && value <= 20))
-        throw std::invalid_argument("--rate needs record sets per second from 0.1 to 20, not '" + text + "'");
+    // A record set takes about 140 ms on the line: its frames are spaced so
+    // that the console reads each by itself.
+    if (used != text.size() || !(value >= 0.1 && value <= 5))
+        throw std::invalid_argument("--rate needs record sets per second from 0.1 to 5, not '" + text + "'");
     return value;
 }
 
@@ -95,7 +97,7 @@ std::string UsageText()
            "  --alarms        cycle alarms: AC fail on unit 2, battery 1 breaker open, discharge\n"
            "  --battery-due   a battery test due in about 30 days (raises the battery alert)\n"
            "  --noise         garbage bytes and frames with bad checksums between records\n"
-           "  --rate F        record sets (R, K, U) per second, 0.1 to 20 (default 1)\n";
+           "  --rate F        record sets (R, K, U) per second, 0.1 to 5 (default 1)\n";
 }
 
 } // namespace zelt::sim

@@ -9,6 +9,7 @@
 #include "sim/SignalQuit.h"
 
 #include <QCoreApplication>
+#include <csignal>
 #include <cstdio>
 #include <iostream>
 #include <memory>
@@ -56,6 +57,9 @@ int Run(const zelt::sim::SimOptions& options, QCoreApplication& app)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    // A closed standard output (the log piped into a pager that quit) must
+    // not kill the program before it has taken its alias down.
+    std::signal(SIGPIPE, SIG_IGN);
     zelt::sim::SimOptions options;
     try {
         options = zelt::sim::ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
