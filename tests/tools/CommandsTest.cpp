@@ -292,14 +292,5 @@ TEST(BattTest, StoresTheBookkeeping)
     }
 }
 
-TEST(Commands, LettersThatAreNoCommand)
-{
-    PlantState s = Plant();
-    for (const char letter : {'R', 'K', 'U', 'H', 'L', 'X', 'S', 'D'}) {
-        EXPECT_FALSE(IsCommandLetter(letter)) << letter;
-        EXPECT_FALSE(ApplyCommand(s, letter, "1", Now)) << letter;
-    }
-}
-
 } // namespace
 } // namespace zelt::sim

@@ -8,17 +8,6 @@
 namespace zelt::sim {
 namespace {
 
-TEST(Options, Defaults)
-{
-    const SimOptions o = ParseOptions({});
-    EXPECT_EQ(o.port, "COM1");
-    EXPECT_TRUE(o.device.empty());
-    EXPECT_EQ(o.scenario.historyCount, 25);
-    EXPECT_DOUBLE_EQ(o.scenario.rate, 1.0);
-    EXPECT_FALSE(o.scenario.silent || o.scenario.nak || o.scenario.alarms || o.scenario.batteryDue
-                 || o.scenario.noise || o.help);
-}
-
 TEST(Options, FlagsCombine)
 {
     const SimOptions o = ParseOptions({"--port", "COM3", "--history", "0", "--silent", "--nak", "--alarms",

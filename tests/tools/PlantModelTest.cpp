@@ -1,4 +1,4 @@
-// The plant between record sets: drift, the alarm cycle and the scenarios
+// The plant between record sets: the alarm cycle, the history and the scenarios
 // that shape the battery test bookkeeping.
 
 #include "sim/History.h"
@@ -11,22 +11,6 @@ namespace zelt::sim {
 namespace {
 
 const QDateTime Now(QDate(2026, 3, 7), QTime(9, 8, 5));
-
-TEST(PlantModel, ReadingsStayNearTheFloatVoltage)
-{
-    PlantState s = MakePlant(Scenario{}, Now);
-    for (int i = 0; i < 50; ++i) {
-        AdvancePlant(s, Now.addSecs(i));
-        EXPECT_NEAR(s.readings.dcVolt, 535, 1);
-        EXPECT_NEAR(s.readings.loadCurrent, 42, 1);
-        for (const UnitReading& u : s.readings.units) {
-            EXPECT_NEAR(u.dcVolt, 535, 2);
-            EXPECT_NEAR(u.current, 107, 10);
-            EXPECT_EQ(u.alarmBits, 0);
-        }
-    }
-    EXPECT_EQ(s.history.size(), 25u); // nothing happened worth an event
-}
 
 TEST(PlantModel, AlarmCycleComesAndGoesIntoTheHistory)
 {
