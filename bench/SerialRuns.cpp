@@ -1,0 +1,45 @@
+#include "SerialRuns.h"
+
+#include "ReaderCpu.h"
+#include "protocol/FrameCodec.h"
+
+#include <string>
+#include <vector>
+
+namespace zelt::bench {
+
+namespace {
+
+StreamPlan SyntheticRecords(int count, double bytesPerSecond)
+{
+    StreamPlan plan;
+    plan.bytesPerSecond = bytesPerSecond;
+    for (int i = 0; i < count; ++i)
+        plan.frames.push_back(EncodeFrame("R" + std::string(300, static_cast<char>('0' + i % 10))));
+    return plan;
+}
+
+void PrintReader(std::FILE* out, const char* name, const ReaderRun& run)
+{
+    std::fprintf(out, "  %-28s %8zu of %8zu bytes, %6.2f s wall, CPU %7.3f s = %6.2f %% of a core, %7.1f ns/byte\n",
+                 name, run.bytesReceived, run.bytesSent, run.wallSeconds, run.cpuSeconds,
+                 100 * run.cpuSeconds / run.wallSeconds, 1e9 * run.cpuSeconds / static_cast<double>(run.bytesReceived));
+}
+
+} // namespace
+
+void RunSerialReport(std::FILE* out)
+{
+    const StreamPlan paced = SyntheticRecords(300, 5760);
+    std::fprintf(out, "\nReaders of a paced stream (57600 bit/s, 16-byte writes, %zu frames):\n", paced.frames.size());
+    const ReaderRun ours = RunPortComponentReader(paced);
+    PrintReader(out, "port component (OnRxChar)", ours);
+    const ReaderRun qt = RunQSerialPortReader(paced);
+    PrintReader(out, "QSerialPort (readyRead)", qt);
+    const double ratio = (ours.cpuSeconds / static_cast<double>(ours.bytesReceived)) /
+                         (qt.cpuSeconds / static_cast<double>(qt.bytesReceived));
+    std::fprintf(out, "  CPU per byte, port component / QSerialPort: %.2f\n", ratio);
+    std::fflush(out);
+}
+
+} // namespace zelt::bench

@@ -1,0 +1,103 @@
+#include "sim/Options.h"
+
+#include "sim/PortAlias.h"
+
+#include <stdexcept>
+
+namespace zelt::sim {
+
+namespace {
+
+int ParseCount(const std::string& text)
+{
+    std::size_t used = 0;
+    int value = -1;
+    try {
+        value = std::stoi(text, &used);
+    } catch (const std::exception&) {
+        used = 0;
+    }
+    if (used != text.size() || value < 0 || value > static_cast<int>(HistoryCapacity))
+        throw std::invalid_argument("--history needs a number from 0 to " + std::to_string(HistoryCapacity) + ", not '"
+                                    + text + "'");
+    return value;
+}
+
+double ParseRate(const std::string& text)
+{
+    std::size_t used = 0;
+    double value = 0;
+    try {
+        value = std::stod(text, &used);
+    } catch (const std::exception&) {
+        used = 0;
+    }
+    // A record set takes about 140 ms on the line: its frames are spaced so
+    // that the console reads each by itself.
+    if (used != text.size() || !(value >= 0.1 && value <= 5))
+        throw std::invalid_argument("--rate needs record sets per second from 0.1 to 5, not '" + text + "'");
+    return value;
+}
+
+} // namespace
+
+SimOptions ParseOptions(const std::vector<std::string>& args)
+{
+    SimOptions options;
+    bool portGiven = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        auto value = [&]() -> const std::string& {
+            if (i + 1 >= args.size())
+                throw std::invalid_argument(arg + " needs a value");
+            return args[++i];
+        };
+        if (arg == "--port") {
+            options.port = value();
+            portGiven = true;
+            if (!IsPortName(options.port))
+                throw std::invalid_argument("--port needs COM1 to COM8, not '" + options.port + "'");
+        } else if (arg == "--device") {
+            options.device = value();
+        } else if (arg == "--history") {
+            options.scenario.historyCount = ParseCount(value());
+        } else if (arg == "--rate") {
+            options.scenario.rate = ParseRate(value());
+        } else if (arg == "--silent") {
+            options.scenario.silent = true;
+        } else if (arg == "--nak") {
+            options.scenario.nak = true;
+        } else if (arg == "--alarms") {
+            options.scenario.alarms = true;
+        } else if (arg == "--battery-due") {
+            options.scenario.batteryDue = true;
+        } else if (arg == "--noise") {
+            options.scenario.noise = true;
+        } else if (arg == "--help" || arg == "-h") {
+            options.help = true;
+        } else {
+            throw std::invalid_argument("unknown option '" + arg + "'");
+        }
+    }
+    if (portGiven && !options.device.empty())
+        throw std::invalid_argument("use either --port or --device, not both");
+    return options;
+}
+
+std::string UsageText()
+{
+    return "usage: zelt6380-sim [--port COMn | --device PATH] [scenario flags]\n"
+           "Plays the plant controller for the console on a pseudo-terminal published\n"
+           "as a port alias (default COM1), or on a real serial device.\n"
+           "  --port COMn     alias to publish, COM1 to COM8 (default COM1)\n"
+           "  --device PATH   use a serial device instead (null-modem cable), 57600 8N1\n"
+           "  --history N     alarm history records, 0 to 200 (default 25; 0 answers nothing)\n"
+           "  --silent        never acknowledge a command\n"
+           "  --nak           acknowledge every command with \"0\" and apply nothing\n"
+           "  --alarms        cycle alarms: AC fail on unit 2, battery 1 breaker open, discharge\n"
+           "  --battery-due   a battery test due in about 30 days (raises the battery alert)\n"
+           "  --noise         garbage bytes and frames with bad checksums between records\n"
+           "  --rate F        record sets (R, K, U) per second, 0.1 to 5 (default 1)\n";
+}
+
+} // namespace zelt::sim
