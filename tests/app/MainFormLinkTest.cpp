@@ -207,7 +207,6 @@ TEST_F(WindowTest, PortDialogWithADeviceThatCannotBeOpened)
     EXPECT_EQ(window->ComPort11().DeviceName(), QStringLiteral("COM2"));
     EXPECT_EQ(window->ComSettingPanel(4)->text(), QStringLiteral("COM1"));
     EXPECT_EQ(window->Scheduler().RequestKind, KindIdle);
-    EXPECT_EQ(window->Scheduler().SendPermit, 1);
     EXPECT_TRUE(IsConnected(*window)); // the dialog leaves Timer1 and the buttons alone
 }
 
@@ -227,8 +226,8 @@ TEST_F(WindowTest, PortDialogClosedByItsTitleBar)
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_NE(shown[0], shown[1]);
     EXPECT_EQ(frmComPort, shown[1]);
+    // Timer1 runs on, so a tick may already have used the permit again.
     EXPECT_FALSE(window->ComPort11().Active());
     EXPECT_EQ(window->Scheduler().RequestKind, KindIdle);
-    EXPECT_EQ(window->Scheduler().SendPermit, 1);
     EXPECT_TRUE(errors.isEmpty());
 }
