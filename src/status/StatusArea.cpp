@@ -8,6 +8,8 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QStyleOptionGroupBox>
+#include <QStylePainter>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <stdexcept>
@@ -17,6 +19,24 @@ namespace zelt {
 namespace {
 
 constexpr int RowHeight = 18;
+
+// A group box whose title is drawn in blue while its contents keep the
+// inherited text colour.
+class BlueTitledGroup : public QGroupBox {
+public:
+    using QGroupBox::QGroupBox;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QStylePainter painter(this);
+        QStyleOptionGroupBox option;
+        initStyleOption(&option);
+        option.palette.setColor(QPalette::WindowText, TitleBlue);
+        option.textColor = TitleBlue;
+        painter.drawComplexControl(QStyle::CC_GroupBox, option);
+    }
+};
 constexpr int BaseFontPoints = 8;
 
 void SetBackgroundColour(QWidget& widget, const QColor& colour)
@@ -63,12 +83,7 @@ StatusArea::StatusArea(QTabWidget& pages)
 
 QGroupBox* StatusArea::NewGroup(const QString& title, bool moneyGreen)
 {
-    auto* group = new QGroupBox(title);
-    // The title takes the Text role of the group's palette; the captions
-    // inside draw with WindowText and stay black.
-    QPalette palette = group->palette();
-    palette.setColor(QPalette::Text, TitleBlue);
-    group->setPalette(palette);
+    auto* group = new BlueTitledGroup(title);
     if (moneyGreen)
         SetBackgroundColour(*group, MoneyGreen);
     return group;
@@ -125,8 +140,8 @@ QWidget* StatusArea::BuildRectifierPage()
     auto* page = new QWidget;
     SetFontPoints(*page, BaseFontPoints);
     auto* column = new QVBoxLayout(page);
-    column->setContentsMargins(4, 2, 4, 2);
-    column->setSpacing(2);
+    column->setContentsMargins(4, 1, 4, 1);
+    column->setSpacing(1);
 
     // Blink labels keep their place while hidden so the groups below stay put.
     auto* blinkRow = new QHBoxLayout;
@@ -142,6 +157,7 @@ QWidget* StatusArea::BuildRectifierPage()
         QSizePolicy policy = label->sizePolicy();
         policy.setRetainSizeWhenHidden(true);
         label->setSizePolicy(policy);
+        label->setFixedHeight(14);
         label->hide();
         blinkRow->addWidget(label);
     }
@@ -267,14 +283,20 @@ QWidget* StatusArea::BuildRectifierPage()
     {
         QGridLayout* grid = CompactGrid(units);
         grid->setHorizontalSpacing(3);
+        grid->setVerticalSpacing(0);
         const char* panelHeads[] = {"AC Volt", "DC Volt", "AMP", "TEMP"};
         const char* panelPrefixes[] = {"pnlACVolt", "pnlVolt", "pnlAmp", "pnlTemp"};
         const char* lampHeads[] = {"UV", "FF", "OT", "OV", "CS", "AF", "SD", "DR"};
         const char* lampPrefixes[] = {"UV", "FF", "OT", "OV", "OC", "AF", "SD", "DR"};
+        const auto addHead = [&](const char* text, int col) {
+            QLabel* head = NewCaption(QString::fromLatin1(text));
+            head->setFixedHeight(14);
+            grid->addWidget(head, 0, col, Qt::AlignHCenter);
+        };
         for (int c = 0; c < 4; ++c)
-            grid->addWidget(NewCaption(QString::fromLatin1(panelHeads[c])), 0, 2 + c, Qt::AlignHCenter);
+            addHead(panelHeads[c], 2 + c);
         for (int c = 0; c < 8; ++c)
-            grid->addWidget(NewCaption(QString::fromLatin1(lampHeads[c])), 0, 6 + c, Qt::AlignHCenter);
+            addHead(lampHeads[c], 6 + c);
         for (int unit = 1; unit <= 4; ++unit) {
             const std::string n = std::to_string(unit);
             grid->addWidget(NewLamp(("UF" + n).c_str()), unit, 0);
@@ -404,8 +426,8 @@ QWidget* StatusArea::BuildEthernetPage()
         QGridLayout* grid = CompactGrid(snmp);
         // The column heads are Korean: they need a font with Hangul glyphs.
         QFont hangul(QStringLiteral("NanumGothic"), BaseFontPoints);
-        for (const auto& [text, col] : {std::pair{u8"사용", 1}, std::pair{u8"Trap", 6}}) {
-            QLabel* head = NewCaption(QString::fromUtf8(reinterpret_cast<const char*>(text)));
+        for (const auto& [text, col] : {std::pair{QStringLiteral("사용"), 1}, std::pair{QStringLiteral("Trap"), 6}}) {
+            QLabel* head = NewCaption(text);
             head->setFont(hangul);
             grid->addWidget(head, 0, col, Qt::AlignHCenter);
         }
