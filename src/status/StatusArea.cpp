@@ -13,6 +13,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <stdexcept>
+#include <tuple>
+#include <utility>
 
 namespace zelt {
 

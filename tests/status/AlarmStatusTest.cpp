@@ -27,6 +27,11 @@ struct BitCase {
     int bit;
 };
 
+void PrintTo(const BitCase& c, std::ostream* os)
+{
+    *os << c.lamp;
+}
+
 class AlarmBit : public StatusFixture, public ::testing::WithParamInterface<BitCase> {};
 
 const BitCase AlarmBits[] = {BitCase{"OV", 1, 1}, BitCase{"UV", 1, 2}, BitCase{"BR1", 2, 0}, BitCase{"BF1", 2, 1},
@@ -175,6 +180,11 @@ struct StringsCase {
     const char* strings;
     QColor bhtf, bltf, bhtf2, bltf2;
 };
+
+void PrintTo(const StringsCase& c, std::ostream* os)
+{
+    *os << c.strings << " strings";
+}
 
 class AlarmStrings : public StatusFixture, public ::testing::WithParamInterface<StringsCase> {};
 

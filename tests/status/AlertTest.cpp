@@ -90,6 +90,11 @@ struct QuietCase {
     const char* date;
 };
 
+void PrintTo(const QuietCase& c, std::ostream* os)
+{
+    *os << c.what;
+}
+
 class QuietAlert : public BatteryAlert, public ::testing::WithParamInterface<QuietCase> {};
 
 TEST_P(QuietAlert, RaisesNothing)

@@ -126,6 +126,11 @@ struct FieldCase {
     const char* text;
 };
 
+void PrintTo(const FieldCase& c, std::ostream* os)
+{
+    *os << c.what;
+}
+
 class RectifierField : public StatusFixture, public ::testing::WithParamInterface<FieldCase> {};
 
 TEST_P(RectifierField, ShowsTheFieldAsTheControlWants)

@@ -42,6 +42,11 @@ struct UnitBitCase {
     const char* alarms;
 };
 
+void PrintTo(const UnitBitCase& c, std::ostream* os)
+{
+    *os << c.lamp;
+}
+
 class UnitBit : public UnitStatus, public ::testing::WithParamInterface<UnitBitCase> {};
 
 TEST_P(UnitBit, TurnsItsLampRed)
@@ -112,6 +117,11 @@ struct BoostCase {
     const char* unitVolt;
     QColor oc;
 };
+
+void PrintTo(const BoostCase& c, std::ostream* os)
+{
+    *os << "mode " << c.chargeMode << " sign " << c.sign << " volt " << c.unitVolt;
+}
 
 class UnitBoost : public UnitStatus, public ::testing::WithParamInterface<BoostCase> {};
 
