@@ -14,8 +14,10 @@ inline constexpr char STX = '\x02';
 inline constexpr char ETX = '\x03';
 
 // How many characters of a completed frame, counted from its STX, the cut
-// keeps; RxBody holds at most this minus two.
-inline constexpr std::size_t FrameCutLength = 300;
+// keeps; RxBody holds at most this minus two. The longest record, an 'R'
+// record with two 9-character SNMP communities, has a 303-character payload
+// and so a 307-character frame; it must reach its decoder whole.
+inline constexpr std::size_t FrameCutLength = 320;
 
 // RxBuffer never holds more than this: a line that never sends ETX must not
 // grow memory without end. Only the first FrameCutLength characters of a

@@ -144,7 +144,19 @@ TEST(FrameCodec, CutKeepsAtMostTheCutLength)
     FrameReceiver rx;
     const auto got = Receive(rx, {EncodeFrame("R" + std::string(400, '7'))});
     ASSERT_EQ(got.size(), 1u);
-    EXPECT_EQ(got[0].body.size(), FrameCutLength - 2);
+    EXPECT_EQ(got[0].body.size(), 318u);
+}
+
+TEST(FrameCodec, CutKeepsTheLongestStatusRecordWhole)
+{
+    // 'R' payload with two 9-character communities: 303 characters.
+    const std::string payload(303, '1');
+    FrameReceiver rx;
+    const auto got = Receive(rx, {EncodeFrame("R" + payload)});
+    ASSERT_EQ(got.size(), 1u);
+    ASSERT_EQ(got[0].body.size(), payload.size() + 2);
+    EXPECT_EQ(got[0].body.substr(0, payload.size()), payload);
+    EXPECT_EQ(got[0].body[payload.size()], ETX);
 }
 
 TEST(FrameCodec, EndlessBodyStaysBoundedAndRecovers)

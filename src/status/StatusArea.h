@@ -1,0 +1,77 @@
+#pragma once
+
+// The status area of the main window: the three pages "Rectifier Status",
+// "Operating Info" and "Ethernet Info" with every lamp, value panel, caption
+// and enable box the status decoders write. Controls carry their names as
+// object names and are addressed by them; the area only builds and addresses
+// them, it holds no plant state of its own.
+
+#include <QColor>
+#include <QString>
+#include <map>
+#include <string>
+#include <string_view>
+
+class QCheckBox;
+class QGridLayout;
+class QGroupBox;
+class QLabel;
+class QTabWidget;
+class QWidget;
+
+namespace zelt {
+
+class Lamp;
+
+class StatusArea {
+public:
+    // Adds the three pages to pages (the main window's page control), which
+    // owns them and must outlive this object.
+    explicit StatusArea(QTabWidget& pages);
+
+    StatusArea(const StatusArea&) = delete;
+    StatusArea& operator=(const StatusArea&) = delete;
+
+    // Texts are the protocol's 8-bit texts, one character per byte.
+    void SetText(std::string_view name, const std::string& text);
+    std::string Text(std::string_view name) const;
+
+    void SetLamp(std::string_view name, const QColor& colour);
+    QColor LampColour(std::string_view name) const;
+
+    // Background of a value panel or caption label.
+    void SetBackground(std::string_view name, const QColor& colour);
+    QColor Background(std::string_view name) const;
+
+    void SetFontSize(std::string_view name, int points);
+    int FontSize(std::string_view name) const;
+
+    // Shown or hidden within its page (the page itself may be off screen).
+    void SetVisible(std::string_view name, bool visible);
+    bool IsVisible(std::string_view name) const;
+
+    void SetChecked(std::string_view name, bool checked);
+    bool IsChecked(std::string_view name) const;
+
+private:
+    QWidget* BuildRectifierPage();
+    QWidget* BuildOperatingPage();
+    QWidget* BuildEthernetPage();
+
+    QGroupBox* NewGroup(const QString& title, bool moneyGreen);
+    QLabel* NewCaption(const QString& text, const char* name = nullptr);
+    QLabel* NewPanel(const char* name, int width);
+    Lamp* NewLamp(const char* name);
+    QCheckBox* NewCheck(const char* name);
+
+    // Rows of caption and panel, one per line, into a two-column grid.
+    void AddPanelRow(QGridLayout& grid, int row, const QString& caption, const char* panel, int width);
+
+    QLabel* LabelNamed(std::string_view name) const;
+
+    std::map<std::string, QLabel*, std::less<>> labels_;
+    std::map<std::string, Lamp*, std::less<>> lamps_;
+    std::map<std::string, QCheckBox*, std::less<>> checks_;
+};
+
+} // namespace zelt

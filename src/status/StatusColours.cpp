@@ -1,0 +1,13 @@
+#include "status/StatusColours.h"
+
+#include <QApplication>
+#include <QPalette>
+
+namespace zelt {
+
+QColor PanelWindowColour()
+{
+    return QApplication::palette().color(QPalette::Base);
+}
+
+} // namespace zelt

@@ -1,0 +1,75 @@
+// Feeds arbitrary bytes to the frame receiver and every status frame it cuts
+// to its decoder, with a real status area attached. Only a conversion error
+// may leave a decoder; anything else ends the run as a crash.
+
+#include "app/StandardError.h"
+#include "protocol/FieldText.h"
+#include "protocol/FrameCodec.h"
+#include "status/StatusMonitor.h"
+
+#include <QApplication>
+#include <QTabWidget>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace {
+
+zelt::StatusMonitor* monitor = nullptr;
+std::uint8_t testAlertShown = 0;
+
+void Dispatch(zelt::FrameReceiver& rx)
+{
+    if (rx.FrameReady != 1)
+        return;
+    rx.FrameReady = 0;
+    if (!rx.CutFrame())
+        return;
+    try {
+        switch (rx.RxType) {
+        case 'R': monitor->DecodeRectifierStatus(rx.RxBody); break;
+        case 'K': monitor->DecodeAlarmStatus(rx.RxBody); break;
+        case 'U': monitor->DecodeUnitStatus(rx.RxBody); break;
+        default: break;
+        }
+    } catch (const zelt::EConvertError&) {
+        // What the dispatcher would show in the error box.
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    new QApplication(*argc, *argv);
+    auto* pages = new QTabWidget;
+    monitor = new zelt::StatusMonitor(*pages, testAlertShown);
+    zelt::SetStandardErrorSink([](const QString&) {});
+    return 0;
+}
+
+// Input: one mode byte, then the data. Mode bit 0 set: the data is a frame
+// body (type letter and payload) and is framed with a valid checksum first,
+// so that mutations reach the decoders; clear: the data is the raw line.
+// The upper bits choose the size of the reads the line is delivered in.
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    if (size == 0)
+        return 0;
+    const std::uint8_t mode = data[0];
+    std::string line(reinterpret_cast<const char*>(data + 1), size - 1);
+    if ((mode & 1) != 0)
+        line = zelt::EncodeFrame(line);
+    const std::size_t readSize = (mode >> 1) + 1;
+
+    testAlertShown = 0;
+    zelt::FrameReceiver rx;
+    for (std::size_t at = 0; at < line.size(); at += readSize) {
+        rx.Assemble(std::string_view(line).substr(at, readSize));
+        Dispatch(rx);
+    }
+    if (monitor->frmShow().isVisible())
+        monitor->frmShow().hide();
+    return 0;
+}
