@@ -6,6 +6,7 @@
 #include "app/ToolbarGlyphs.h"
 #include "protocol/SchedulerDispatch.h"
 #include "serial/PortDialog.h"
+#include "status/StatusColours.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -25,7 +26,6 @@ TMain_Form* Main_Form = nullptr;
 
 namespace {
 
-const QColor MoneyGreen(192, 220, 192);
 const QColor SkyBlue(166, 202, 240);
 
 struct ToolbarButton {
@@ -104,8 +104,7 @@ TMain_Form::TMain_Form(QWidget* parent)
 
     pageControl1_ = new QTabWidget(central);
     pageControl1_->setObjectName(QStringLiteral("PageControl1"));
-    for (const char* caption : {"Rectifier Status", "Operating Info", "Ethernet Info"})
-        pageControl1_->addTab(new QWidget(pageControl1_), QString::fromLatin1(caption));
+    status_ = std::make_unique<StatusMonitor>(*pageControl1_, TestAlertShown);
     layout->addWidget(pageControl1_, 1);
 
     mmResult_ = new QPlainTextEdit(central);
@@ -117,7 +116,7 @@ TMain_Form::TMain_Form(QWidget* parent)
 
     BuildStatusBar();
 
-    for (auto [timer, name] : {std::pair{&timer1_, "Timer1"}, {&timer2_, "Timer2"}, {&timer3_, "Timer3"}}) {
+    for (auto [timer, name] : {std::pair{&timer1_, "Timer1"}, {&Timer2(), "Timer2"}, {&Timer3(), "Timer3"}}) {
         timer->setObjectName(QString::fromLatin1(name));
         timer->setInterval(100);
     }
@@ -328,6 +327,21 @@ void TMain_Form::DispatchFrame()
     case FrameRoute::Ignore:
         break;
     }
+}
+
+void TMain_Form::DecodeRectifierStatus()
+{
+    status_->DecodeRectifierStatus(rx_.RxBody);
+}
+
+void TMain_Form::DecodeAlarmStatus()
+{
+    status_->DecodeAlarmStatus(rx_.RxBody);
+}
+
+void TMain_Form::DecodeUnitStatus()
+{
+    status_->DecodeUnitStatus(rx_.RxBody);
 }
 
 void TMain_Form::HandleSettingAck()

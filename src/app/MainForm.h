@@ -8,6 +8,7 @@
 #include "protocol/Scheduler.h"
 #include "serial/ComPort.h"
 #include "serial/ComSignal.h"
+#include "status/StatusMonitor.h"
 
 #include <QMainWindow>
 #include <QTimer>
@@ -36,8 +37,10 @@ public:
     FrameReceiver& Receiver() { return rx_; }
     tcomport2& ComPort11() { return comPort11_; }
     QTimer& Timer1() { return timer1_; }
-    QTimer& Timer2() { return timer2_; }
-    QTimer& Timer3() { return timer3_; }
+    QTimer& Timer2() { return status_->Timer2(); }
+    QTimer& Timer3() { return status_->Timer3(); }
+    // The status tabs, their decoders, the snapshot and the battery alert window.
+    StatusMonitor& Status() { return *status_; }
     QTabWidget* PageControl1() const { return pageControl1_; }
     QPlainTextEdit* mmResult() const { return mmResult_; }
     // The five panels of ComSetting; the fifth shows the port's device name.
@@ -83,10 +86,10 @@ private:
     // Record handlers of the dispatch table, filled in by the status,
     // history and battery test windows as they are built.
     void History_Display() {}
-    void DecodeAlarmStatus() {}
+    void DecodeAlarmStatus();
     void HandleBattTestReply() {}
-    void DecodeRectifierStatus() {}
-    void DecodeUnitStatus() {}
+    void DecodeRectifierStatus();
+    void DecodeUnitStatus();
     // The alarm history download's step (request kind 18).
     void History_polling() {}
 
@@ -104,8 +107,7 @@ private:
     QPlainTextEdit* mmResult_ = nullptr;
     std::array<QLabel*, 5> comSettingPanels_{};
     QTimer timer1_;
-    QTimer timer2_;
-    QTimer timer3_;
+    std::unique_ptr<StatusMonitor> status_;
 
     // The lamps hook into the port's events: they are declared after it so
     // that they are destroyed first and give its handlers back.
