@@ -1,5 +1,6 @@
 #include "SerialRuns.h"
 
+#include "ConsoleRuns.h"
 #include "ReaderCpu.h"
 #include "protocol/FrameCodec.h"
 
@@ -40,6 +41,27 @@ void RunSerialReport(std::FILE* out)
                          (qt.cpuSeconds / static_cast<double>(qt.bytesReceived));
     std::fprintf(out, "  CPU per byte, port component / QSerialPort: %.2f\n", ratio);
     std::fflush(out);
+
+    const struct {
+        const char* name;
+        double bytesPerSecond;
+        int records;
+    } consoleRuns[] = {{"line rate (57600 bit/s)", 5760, 1000}, {"ten times the line rate", 57600, 1000}};
+    for (const auto& c : consoleRuns) {
+        StreamPlan plan;
+        plan.bytesPerSecond = c.bytesPerSecond;
+        plan.frames = RecordFrames(c.records);
+        const ConsoleRun run = RunConsole(plan);
+        std::fprintf(out, "\nConnected main window, 'R' records at %s, 16-byte writes:\n", c.name);
+        std::fprintf(out, "  frames sent %zu, decoded %zu; %.2f s wall, CPU %.3f s = %.2f %% of a core\n", run.framesSent,
+                     run.framesDecoded, run.wallSeconds, run.cpuSeconds, 100 * run.cpuSeconds / run.wallSeconds);
+        if (!run.latencyMs.empty())
+            std::fprintf(out, "  last byte written -> panel text changed: median %.3f ms, 99th percentile %.3f ms\n",
+                         Percentile(run.latencyMs, 50), Percentile(run.latencyMs, 99));
+        std::fprintf(out, "  10 ms heartbeat lateness: median %.3f ms, 99th percentile %.3f ms\n",
+                     Percentile(run.latenessMs, 50), Percentile(run.latenessMs, 99));
+        std::fflush(out);
+    }
 }
 
 } // namespace zelt::bench
