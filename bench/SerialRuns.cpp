@@ -46,13 +46,20 @@ void RunSerialReport(std::FILE* out)
         const char* name;
         double bytesPerSecond;
         int records;
-    } consoleRuns[] = {{"line rate (57600 bit/s)", 5760, 1000}, {"ten times the line rate", 57600, 1000}};
+        std::size_t chunk;
+    } consoleRuns[] = {{"line rate (57600 bit/s)", 5760, 1000, 16},
+                       {"line rate (57600 bit/s)", 5760, 200, 4096},
+                       {"ten times the line rate", 57600, 1000, 16}};
     for (const auto& c : consoleRuns) {
         StreamPlan plan;
         plan.bytesPerSecond = c.bytesPerSecond;
+        plan.chunk = c.chunk;
         plan.frames = RecordFrames(c.records);
         const ConsoleRun run = RunConsole(plan);
-        std::fprintf(out, "\nConnected main window, 'R' records at %s, 16-byte writes:\n", c.name);
+        if (c.chunk < 4096)
+            std::fprintf(out, "\nConnected main window, 'R' records at %s, %zu-byte writes:\n", c.name, c.chunk);
+        else
+            std::fprintf(out, "\nConnected main window, 'R' records at %s, one write per frame:\n", c.name);
         std::fprintf(out, "  frames sent %zu, decoded %zu; %.2f s wall, CPU %.3f s = %.2f %% of a core\n", run.framesSent,
                      run.framesDecoded, run.wallSeconds, run.cpuSeconds, 100 * run.cpuSeconds / run.wallSeconds);
         if (!run.latencyMs.empty())
