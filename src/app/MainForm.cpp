@@ -145,16 +145,16 @@ void TMain_Form::BuildToolbar(QWidget* panel)
     int y = 2;
     for (const auto& row : ToolbarRows) {
         int x = 4;
-        for (const auto& spec : row) {
+        for (const auto& entry : row) {
             auto* button = new TSpeedButton(panel);
-            button->setObjectName(QString::fromLatin1(spec.name));
-            button->setText(QString::fromLatin1(spec.caption));
-            button->setIcon(ToolbarGlyph(spec.glyph));
+            button->setObjectName(QString::fromLatin1(entry.name));
+            button->setText(QString::fromLatin1(entry.caption));
+            button->setIcon(ToolbarGlyph(entry.glyph));
             button->setIconSize(QSize(16, 16));
-            button->setGeometry(x, y, spec.width, 22);
+            button->setGeometry(x, y, entry.width, 22);
             // Windows that are not built yet keep their buttons disabled.
             button->setEnabled(false);
-            x += spec.width;
+            x += entry.width;
         }
         y += 24;
     }
