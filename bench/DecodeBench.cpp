@@ -25,30 +25,32 @@ struct DecodeFixture {
     zelt::sim::PlantState plant = zelt::sim::MakePlant(zelt::sim::Scenario{}, QDateTime::currentDateTime());
 };
 
-void BM_DecodeRectifierStatus(benchmark::State& state)
+// Decodes the record that encode builds, with decode, once per iteration.
+template <typename Encode, typename Decode>
+void DecodeRecord(benchmark::State& state, char letter, Encode encode, Decode decode)
 {
     DecodeFixture f;
-    const std::string body = ReceivedBody('R', zelt::sim::EncodeRectifierStatus(f.plant, QDateTime::currentDateTime()));
+    const std::string body = ReceivedBody(letter, encode(f.plant));
     for (auto _ : state)
-        f.monitor.DecodeRectifierStatus(body);
+        (f.monitor.*decode)(body);
+}
+
+void BM_DecodeRectifierStatus(benchmark::State& state)
+{
+    DecodeRecord(state, 'R', [](const zelt::sim::PlantState& p) { return zelt::sim::EncodeRectifierStatus(p, QDateTime::currentDateTime()); },
+                 &zelt::StatusMonitor::DecodeRectifierStatus);
 }
 BENCHMARK(BM_DecodeRectifierStatus);
 
 void BM_DecodeAlarmStatus(benchmark::State& state)
 {
-    DecodeFixture f;
-    const std::string body = ReceivedBody('K', zelt::sim::EncodeAlarmStatus(f.plant));
-    for (auto _ : state)
-        f.monitor.DecodeAlarmStatus(body);
+    DecodeRecord(state, 'K', zelt::sim::EncodeAlarmStatus, &zelt::StatusMonitor::DecodeAlarmStatus);
 }
 BENCHMARK(BM_DecodeAlarmStatus);
 
 void BM_DecodeUnitStatus(benchmark::State& state)
 {
-    DecodeFixture f;
-    const std::string body = ReceivedBody('U', zelt::sim::EncodeUnitStatus(f.plant));
-    for (auto _ : state)
-        f.monitor.DecodeUnitStatus(body);
+    DecodeRecord(state, 'U', zelt::sim::EncodeUnitStatus, &zelt::StatusMonitor::DecodeUnitStatus);
 }
 BENCHMARK(BM_DecodeUnitStatus);
 

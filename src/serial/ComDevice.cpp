@@ -119,13 +119,15 @@ int OutputCount(int fd, int& count)
     return Result(ioctl(fd, TIOCOUTQ, &count));
 }
 
-int ReadSome(int fd, char* buffer, int length, int& done)
+namespace {
+
+// Runs one non-blocking transfer, retried on EINTR; EAGAIN moves nothing and is no error.
+template <typename Transfer>
+int TransferSome(Transfer transfer, int& done)
 {
     done = 0;
     for (;;) {
-        const ssize_t n = read(fd, buffer, static_cast<std::size_t>(length));
-        // With VMIN=VTIME=0 the tty returns 0 rather than EAGAIN when nothing
-        // is queued; a hung-up device shows in WaitReady instead.
+        const ssize_t n = transfer();
         if (n >= 0) {
             done = static_cast<int>(n);
             return 0;
@@ -136,19 +138,18 @@ int ReadSome(int fd, char* buffer, int length, int& done)
     }
 }
 
+} // namespace
+
+int ReadSome(int fd, char* buffer, int length, int& done)
+{
+    // With VMIN=VTIME=0 the tty returns 0 rather than EAGAIN when nothing
+    // is queued; a hung-up device shows in WaitReady instead.
+    return TransferSome([&] { return read(fd, buffer, static_cast<std::size_t>(length)); }, done);
+}
+
 int WriteSome(int fd, const char* buffer, int length, int& done)
 {
-    done = 0;
-    for (;;) {
-        const ssize_t n = write(fd, buffer, static_cast<std::size_t>(length));
-        if (n >= 0) {
-            done = static_cast<int>(n);
-            return 0;
-        }
-        if (errno == EINTR)
-            continue;
-        return errno == EAGAIN ? 0 : errno;
-    }
+    return TransferSome([&] { return write(fd, buffer, static_cast<std::size_t>(length)); }, done);
 }
 
 int WaitReady(int fd, short events, int timeoutMs, bool& ready)
