@@ -1,12 +1,13 @@
 #include "app/MainForm.h"
 
 #include "app/ResultLine.h"
-#include "app/SpeedButton.h"
-#include "app/StandardError.h"
 #include "app/ToolbarGlyphs.h"
 #include "protocol/SchedulerDispatch.h"
 #include "serial/PortDialog.h"
-#include "status/StatusColours.h"
+#include "ui/Colours.h"
+#include "ui/Panels.h"
+#include "ui/SpeedButton.h"
+#include "ui/StandardError.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -33,23 +34,33 @@ struct ToolbarButton {
     const char* caption;
     int width;
     Glyph glyph;
+    // The command; a button whose window is not built yet has none and stays disabled.
+    void (TMain_Form::*click)();
 };
 
 // The toolbar's three rows, left to right.
 const std::vector<std::vector<ToolbarButton>> ToolbarRows = {
-    {{"Exit", "E&xit", 49, Glyph::Exit},
-     {"Port", "Port", 49, Glyph::Port},
-     {"btnConnect", "Connect", 56, Glyph::Connect},
-     {"btnDisconnect", "Disconnect", 68, Glyph::Disconnect},
-     {"Clock", "Clock", 57, Glyph::Clock},
-     {"btnAlarm", "Alarm", 65, Glyph::Alarm},
-     {"Setting", "Setting", 73, Glyph::Setting}},
-    {{"Alarm_History", "Alarm History", 102, Glyph::History},
-     {"Initial", "History Clear", 103, Glyph::HistoryClear},
-     {"IP_Setting", "IP-Setting", 81, Glyph::Network},
-     {"SpeedButton5", "AD SET", 73, Glyph::Measure}},
-    {{"Expand_Battery", "Initial Charge", 112, Glyph::Charge},
-     {"SpeedButton3", "Battery Discharge", 131, Glyph::Discharge}},
+    {{"Exit", "E&xit", 49, Glyph::Exit, &TMain_Form::ExitClick},
+     {"Port", "Port", 49, Glyph::Port, &TMain_Form::PortClick},
+     {"btnConnect", "Connect", 56, Glyph::Connect, &TMain_Form::btnConnectClick},
+     {"btnDisconnect", "Disconnect", 68, Glyph::Disconnect, &TMain_Form::btnDisconnectClick},
+     {"Clock", "Clock", 57, Glyph::Clock, nullptr},
+
+     {"btnAlarm", "Alarm", 65, Glyph::Alarm, nullptr},
+
+     {"Setting", "Setting", 73, Glyph::Setting, nullptr}},
+
+    {{"Alarm_History", "Alarm History", 102, Glyph::History, nullptr},
+
+     {"Initial", "History Clear", 103, Glyph::HistoryClear, nullptr},
+
+     {"IP_Setting", "IP-Setting", 81, Glyph::Network, nullptr},
+
+     {"SpeedButton5", "AD SET", 73, Glyph::Measure, nullptr}},
+
+    {{"Expand_Battery", "Initial Charge", 112, Glyph::Charge, nullptr},
+
+     {"SpeedButton3", "Battery Discharge", 131, Glyph::Discharge, nullptr}},
 };
 
 QLabel* MakeLamp(QWidget* parent, const char* name, const char* caption, int x)
@@ -70,14 +81,6 @@ QLabel* MakeLamp(QWidget* parent, const char* name, const char* caption, int x)
     return lamp;
 }
 
-void SetBackground(QWidget* widget, const QColor& colour)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, colour);
-    widget->setPalette(palette);
-    widget->setAutoFillBackground(true);
-}
-
 } // namespace
 
 TMain_Form::TMain_Form(QWidget* parent)
@@ -88,7 +91,7 @@ TMain_Form::TMain_Form(QWidget* parent)
     setWindowTitle(QStringLiteral("ZELT-6380A (V2.0 2014/07/03)"));
     move(280, 118);
     resize(598, 810);
-    SetBackground(this, MoneyGreen);
+    SetBackgroundColour(*this, MoneyGreen);
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
@@ -98,7 +101,7 @@ TMain_Form::TMain_Form(QWidget* parent)
     auto* panel1 = new QFrame(central);
     panel1->setObjectName(QStringLiteral("Panel1"));
     panel1->setFixedSize(569, 76);
-    SetBackground(panel1, SkyBlue);
+    SetBackgroundColour(*panel1, SkyBlue);
     BuildToolbar(panel1);
     layout->addWidget(panel1, 0, Qt::AlignLeft);
 
@@ -152,8 +155,9 @@ void TMain_Form::BuildToolbar(QWidget* panel)
             button->setIcon(ToolbarGlyph(entry.glyph));
             button->setIconSize(QSize(16, 16));
             button->setGeometry(x, y, entry.width, 22);
-            // Windows that are not built yet keep their buttons disabled.
-            button->setEnabled(false);
+            button->setEnabled(entry.click != nullptr);
+            if (entry.click != nullptr)
+                connect(button, &TSpeedButton::clicked, this, entry.click);
             x += entry.width;
         }
         y += 24;
@@ -161,15 +165,8 @@ void TMain_Form::BuildToolbar(QWidget* panel)
 
     auto* exit = panel->findChild<TSpeedButton*>(QStringLiteral("Exit"));
     exit->setToolTip(QStringLiteral("Program Exit(Alt+X)"));
-    auto* port = panel->findChild<TSpeedButton*>(QStringLiteral("Port"));
     btnConnect_ = panel->findChild<TSpeedButton*>(QStringLiteral("btnConnect"));
     btnDisconnect_ = panel->findChild<TSpeedButton*>(QStringLiteral("btnDisconnect"));
-    for (TSpeedButton* enabled : {exit, port, btnConnect_, btnDisconnect_})
-        enabled->setEnabled(true);
-    connect(exit, &TSpeedButton::clicked, this, &TMain_Form::ExitClick);
-    connect(port, &TSpeedButton::clicked, this, &TMain_Form::PortClick);
-    connect(btnConnect_, &TSpeedButton::clicked, this, &TMain_Form::btnConnectClick);
-    connect(btnDisconnect_, &TSpeedButton::clicked, this, &TMain_Form::btnDisconnectClick);
 
     pnlTX_ = MakeLamp(panel, "pnl_TX", "TX", 446);
     pnlRX_ = MakeLamp(panel, "pnl_RX", "RX", 507);

@@ -58,6 +58,21 @@ public:
     void btnConnectClick();
     void btnDisconnectClick();
 
+    // Commands of the battery test windows.
+    void ClockClick();
+    void Expand_BatteryClick();
+    void SpeedButton3Click();
+
+    // Commands of the configuration dialogs.
+    void btnAlarmClick();
+    void SettingClick();
+    void InitialClick();
+    void IP_SettingClick();
+    void SpeedButton5Click();
+
+    // The alarm history command.
+    void Alarm_HistoryClick();
+
     // The scheduler tick and the dispatch of a received frame.
     void Timer1Timer();
     void DispatchFrame();

@@ -1,11 +1,11 @@
 #include "serial/ComPort.h"
 
-#include "app/StandardError.h"
 #include "serial/ComDevice.h"
 #include "serial/ComPortImpl.h"
 #include "serial/ComThread.h"
 #include "serial/LineSettings.h"
 #include "serial/PortNames.h"
+#include "ui/StandardError.h"
 
 #include <QFile>
 #include <QPointer>

@@ -1,9 +1,9 @@
 #include "serial/PortDialog.h"
 
-#include "app/StandardError.h"
 #include "protocol/Scheduler.h"
 #include "serial/ComPort.h"
 #include "serial/PortNames.h"
+#include "ui/StandardError.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>

@@ -2,10 +2,10 @@
 
 #include "protocol/FieldText.h"
 #include "status/StatusArea.h"
-#include "status/StatusColours.h"
 #include "status/StatusSnapshot.h"
 #include "status/TestDates.h"
 #include "status/TfrmShow.h"
+#include "ui/Colours.h"
 
 #include <QTimer>
 

@@ -1,7 +1,8 @@
 #include "status/StatusArea.h"
 
-#include "status/Lamp.h"
-#include "status/StatusColours.h"
+#include "ui/Colours.h"
+#include "ui/Lamp.h"
+#include "ui/Panels.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -40,14 +41,6 @@ protected:
     }
 };
 constexpr int BaseFontPoints = 8;
-
-void SetBackgroundColour(QWidget& widget, const QColor& colour)
-{
-    QPalette palette = widget.palette();
-    palette.setColor(QPalette::Window, colour);
-    widget.setPalette(palette);
-    widget.setAutoFillBackground(true);
-}
 
 void SetFontPoints(QWidget& widget, int points)
 {
@@ -93,7 +86,7 @@ QGroupBox* StatusArea::NewGroup(const QString& title, bool moneyGreen)
 
 QLabel* StatusArea::NewCaption(const QString& text, const char* name)
 {
-    auto* label = new QLabel(text);
+    QLabel* label = NewPlainLabel(text);
     label->setFixedHeight(RowHeight);
     if (name != nullptr) {
         label->setObjectName(QString::fromLatin1(name));
@@ -104,20 +97,16 @@ QLabel* StatusArea::NewCaption(const QString& text, const char* name)
 
 QLabel* StatusArea::NewPanel(const char* name, int width)
 {
-    auto* panel = new QLabel;
-    panel->setObjectName(QString::fromLatin1(name));
-    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    panel->setFixedSize(width, RowHeight);
-    panel->setContentsMargins(2, 0, 2, 0);
-    SetBackgroundColour(*panel, PanelWindowColour());
+    QLabel* panel = NewValuePanel(QString::fromLatin1(name), width, RowHeight);
     labels_.emplace(name, panel);
     return panel;
 }
 
-Lamp* StatusArea::NewLamp(const char* name)
+Lamp* StatusArea::NewLamp(const char* name, const char* caption)
 {
     auto* lamp = new Lamp;
     lamp->setObjectName(QString::fromLatin1(name));
+    lamp->setAccessibleName(QString::fromLatin1(caption).trimmed());
     lamps_.emplace(name, lamp);
     return lamp;
 }
@@ -195,7 +184,7 @@ QWidget* StatusArea::BuildRectifierPage()
         int r = 0;
         for (const Row& row : rows) {
             if (row.lamp != nullptr)
-                grid->addWidget(NewLamp(row.lamp), r, 0);
+                grid->addWidget(NewLamp(row.lamp, row.caption), r, 0);
             // The battery current caption turns red in test mode, on money green otherwise.
             const bool battAmp = std::string_view(row.panel) == "pnlBC_A";
             QLabel* caption = NewCaption(QString::fromLatin1(row.caption), battAmp ? "Label_BattAmp" : nullptr);
@@ -213,13 +202,13 @@ QWidget* StatusArea::BuildRectifierPage()
     QGroupBox* dry = NewGroup(QStringLiteral("Dry Alarm Status"), true);
     {
         QGridLayout* grid = CompactGrid(dry);
-        grid->addWidget(NewLamp("HW_A1"), 0, 0);
+        grid->addWidget(NewLamp("HW_A1", "ACF"), 0, 0);
         grid->addWidget(NewCaption(QStringLiteral("ACF")), 0, 1);
-        grid->addWidget(NewLamp("HW_A3"), 0, 2);
+        grid->addWidget(NewLamp("HW_A3", "RML"), 0, 2);
         grid->addWidget(NewCaption(QStringLiteral("RML")), 0, 3);
-        grid->addWidget(NewLamp("HW_A2"), 1, 0);
+        grid->addWidget(NewLamp("HW_A2", "DCF"), 1, 0);
         grid->addWidget(NewCaption(QStringLiteral("DCF")), 1, 1);
-        grid->addWidget(NewLamp("HW_A4"), 1, 2);
+        grid->addWidget(NewLamp("HW_A4", "BF"), 1, 2);
         grid->addWidget(NewCaption(QStringLiteral("BF")), 1, 3);
         grid->setColumnStretch(1, 1);
         grid->setColumnStretch(3, 1);
@@ -233,7 +222,7 @@ QWidget* StatusArea::BuildRectifierPage()
             {"BIC", "Label_BIC"}, {"BFC", "Label_BFC"}, {"BBC", "Label_BBC"}};
         const char* captions[] = {"Initial Charge", "Float Charge", "Boost Charge"};
         for (int r = 0; r < 3; ++r) {
-            grid->addWidget(NewLamp(rows[r].first), r, 0);
+            grid->addWidget(NewLamp(rows[r].first, captions[r]), r, 0);
             QLabel* label = NewCaption(QString::fromLatin1(captions[r]), rows[r].second);
             SetFontPoints(*label, 10);
             grid->addWidget(label, r, 1);
@@ -272,7 +261,7 @@ QWidget* StatusArea::BuildRectifierPage()
         };
         int r = 1;
         for (const auto& [lamp, caption] : rows) {
-            grid->addWidget(NewLamp(lamp), r, 0);
+            grid->addWidget(NewLamp(lamp, caption), r, 0);
             grid->addWidget(NewCaption(QString::fromLatin1(caption)), r, 1);
             ++r;
         }
@@ -301,12 +290,12 @@ QWidget* StatusArea::BuildRectifierPage()
             addHead(lampHeads[c], 6 + c);
         for (int unit = 1; unit <= 4; ++unit) {
             const std::string n = std::to_string(unit);
-            grid->addWidget(NewLamp(("UF" + n).c_str()), unit, 0);
+            grid->addWidget(NewLamp(("UF" + n).c_str(), ("UNIT" + n).c_str()), unit, 0);
             grid->addWidget(NewCaption(QStringLiteral("UNIT") + QString::number(unit), ("Label_U" + n).c_str()), unit, 1);
             for (int c = 0; c < 4; ++c)
                 grid->addWidget(NewPanel((panelPrefixes[c] + n).c_str(), 58), unit, 2 + c);
             for (int c = 0; c < 8; ++c)
-                grid->addWidget(NewLamp((lampPrefixes[c] + n).c_str()), unit, 6 + c, Qt::AlignHCenter);
+                grid->addWidget(NewLamp((lampPrefixes[c] + n).c_str(), (std::string(lampHeads[c]) + " UNIT" + n).c_str()), unit, 6 + c, Qt::AlignHCenter);
         }
     }
     column->addWidget(units);

@@ -61,7 +61,8 @@ private:
     QGroupBox* NewGroup(const QString& title, bool moneyGreen);
     QLabel* NewCaption(const QString& text, const char* name = nullptr);
     QLabel* NewPanel(const char* name, int width);
-    Lamp* NewLamp(const char* name);
+    // A lamp named for assistive technology after the caption beside it.
+    Lamp* NewLamp(const char* name, const char* caption);
     QCheckBox* NewCheck(const char* name);
 
     // Rows of caption and panel, one per line, into a two-column grid.

@@ -1,9 +1,9 @@
 #include "status/StatusMonitor.h"
 
-#include "app/StandardError.h"
 #include "status/AlarmStatus.h"
 #include "status/RectifierStatus.h"
 #include "status/UnitStatus.h"
+#include "ui/StandardError.h"
 
 namespace zelt {
 

@@ -1,7 +1,7 @@
 #include "status/TfrmShow.h"
 
-#include "app/StandardError.h"
-#include "status/StatusColours.h"
+#include "ui/Colours.h"
+#include "ui/StandardError.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>

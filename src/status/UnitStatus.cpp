@@ -2,8 +2,8 @@
 
 #include "protocol/FieldText.h"
 #include "status/StatusArea.h"
-#include "status/StatusColours.h"
 #include "status/StatusSnapshot.h"
+#include "ui/Colours.h"
 
 namespace zelt {
 

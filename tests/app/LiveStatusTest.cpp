@@ -2,12 +2,12 @@
 // records it pushes reach the status tabs of a connected main window.
 
 #include "app/MainForm.h"
-#include "app/StandardError.h"
 #include "common/EventLoop.h"
 #include "common/Pty.h"
 #include "protocol/FieldText.h"
 #include "sim/FakeController.h"
-#include "status/StatusColours.h"
+#include "ui/Colours.h"
+#include "ui/StandardError.h"
 
 #include <QAbstractButton>
 #include <QStringList>

@@ -1,7 +1,7 @@
 #include "app/ResultLine.h"
 #include "app/Startup.h"
-#include "app/StandardError.h"
 #include "common/EventLoop.h"
+#include "ui/StandardError.h"
 
 #include <QApplication>
 #include <QLabel>

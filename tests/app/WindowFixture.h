@@ -5,9 +5,9 @@
 // at the slave by its path.
 
 #include "app/MainForm.h"
-#include "app/StandardError.h"
 #include "common/EventLoop.h"
 #include "common/Pty.h"
+#include "ui/StandardError.h"
 
 #include <QPlainTextEdit>
 #include <QStringList>

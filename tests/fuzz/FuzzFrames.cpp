@@ -2,10 +2,10 @@
 // to its decoder, with a real status area attached. Only a conversion error
 // may leave a decoder; anything else ends the run as a crash.
 
-#include "app/StandardError.h"
 #include "protocol/FieldText.h"
 #include "protocol/FrameCodec.h"
 #include "status/StatusMonitor.h"
+#include "ui/StandardError.h"
 
 #include <QApplication>
 #include <QTabWidget>

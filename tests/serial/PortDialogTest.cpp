@@ -1,10 +1,10 @@
 #include "serial/PortDialog.h"
 
-#include "app/StandardError.h"
 #include "common/Pty.h"
 #include "protocol/Scheduler.h"
 #include "serial/ComPort.h"
 #include "serial/PortNames.h"
+#include "ui/StandardError.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>

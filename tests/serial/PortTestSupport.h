@@ -4,10 +4,10 @@
 // standard error display captured, and counts of the process's descriptors
 // and threads.
 
-#include "app/StandardError.h"
 #include "common/EventLoop.h"
 #include "common/Pty.h"
 #include "serial/ComPort.h"
+#include "ui/StandardError.h"
 
 #include <QStringList>
 #include <gtest/gtest.h>

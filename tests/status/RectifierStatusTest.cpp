@@ -1,7 +1,7 @@
 #include "StatusFixture.h"
 
-#include "app/StandardError.h"
 #include "common/EventLoop.h"
+#include "ui/StandardError.h"
 
 #include "protocol/FieldText.h"
 #include "protocol/FrameCodec.h"
@@ -454,6 +454,15 @@ TEST_F(RectifierStatus, LongestRecordArrivesWholeThroughTheReceiver)
     EXPECT_EQ(Text("pnlWriteComuni"), "writecom9");
     EXPECT_EQ(Text("pnlCh_Time"), "12/31  23:59  ");
     EXPECT_EQ(Text("Label_BattAmp"), "Batt. Amp");
+}
+
+TEST_F(RectifierStatus, CommunityWithMarkupShowsAsItsCharacters)
+{
+    RRecord r;
+    r.readCommunity = "<i>pub";
+    R(r);
+    EXPECT_EQ(Label("pnlReadComuni").textFormat(), Qt::PlainText);
+    EXPECT_EQ(Text("pnlReadComuni"), "<i>pub");
 }
 
 TEST_F(RectifierStatus, InitialChargeFlagRunsAndStopsTimer2)

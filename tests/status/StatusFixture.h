@@ -3,10 +3,10 @@
 // A status monitor with its real status area on the offscreen platform.
 // Controls are read back through the widgets found by their object names.
 
-#include "status/Lamp.h"
-#include "status/StatusColours.h"
-#include "status/StatusMonitor.h"
 #include "Records.h"
+#include "status/StatusMonitor.h"
+#include "ui/Colours.h"
+#include "ui/Lamp.h"
 
 #include <QCheckBox>
 #include <QLabel>

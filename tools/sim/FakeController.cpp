@@ -1,12 +1,12 @@
 #include "sim/FakeController.h"
 
-#include "app/StandardError.h"
 #include "protocol/FrameCodec.h"
 #include "sim/Commands.h"
 #include "sim/FieldCursor.h"
 #include "sim/PlantModel.h"
 #include "sim/Records.h"
 #include "sim/WireLog.h"
+#include "ui/StandardError.h"
 
 #include <algorithm>
 #include <cerrno>

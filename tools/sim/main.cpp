@@ -1,12 +1,12 @@
 // zelt6380-sim: plays the plant controller for the console, on a
 // pseudo-terminal published as a port alias or on a real serial device.
 
-#include "app/StandardError.h"
 #include "sim/FakeController.h"
 #include "sim/Options.h"
 #include "sim/PortAlias.h"
 #include "sim/SerialLine.h"
 #include "sim/SignalQuit.h"
+#include "ui/StandardError.h"
 
 #include <QCoreApplication>
 #include <csignal>

@@ -1,6 +1,6 @@
-#include "status/Lamp.h"
+#include "ui/Lamp.h"
 
-#include "status/StatusColours.h"
+#include "ui/Colours.h"
 
 #include <QPainter>
 

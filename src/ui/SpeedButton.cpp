@@ -1,4 +1,4 @@
-#include "app/SpeedButton.h"
+#include "ui/SpeedButton.h"
 
 #include <QPainter>
 #include <qdrawutil.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-// The colours of the status area: lamp states, panel and label backgrounds.
+// The console's colours: lamp states, window, panel and label backgrounds.
 
 #include <QColor>
 

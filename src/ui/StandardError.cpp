@@ -1,4 +1,4 @@
-#include "app/StandardError.h"
+#include "ui/StandardError.h"
 
 #include <QApplication>
 #include <QMessageBox>

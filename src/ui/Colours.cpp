@@ -1,4 +1,4 @@
-#include "status/StatusColours.h"
+#include "ui/Colours.h"
 
 #include <QApplication>
 #include <QPalette>
