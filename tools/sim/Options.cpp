@@ -97,7 +97,8 @@ std::string UsageText()
            "  --alarms        cycle alarms: AC fail on unit 2, battery 1 breaker open, discharge\n"
            "  --battery-due   a battery test due in about 30 days (raises the battery alert)\n"
            "  --noise         garbage bytes and frames with bad checksums between records\n"
-           "  --rate F        record sets (R, K, U) per second, 0.1 to 5 (default 1)\n";
+           "  --rate F        record sets (R, K, U) per second, 0.1 to 5 (default 1)\n"
+           "  -h, --help      print this text and exit\n";
 }
 
 } // namespace zelt::sim

@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# check-package.sh SOURCE_DIR VERSION: builds the Debian package from a fresh
+# optimised build in a temporary folder and checks what an operator's PC
+# would get from it.
+set -euo pipefail
+src=$1
+version=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+deb=$("$src/scripts/build-package" "$work/build" 2>"$work/build.log") || {
+  tail -40 "$work/build.log" >&2
+  fail "the package did not build"
+}
+
+contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
+expected=(
+  ./usr/bin/zelt6380
+  ./usr/bin/zelt6380-sim
+  ./usr/share/applications/zelt6380.desktop
+  ./usr/share/icons/hicolor/scalable/apps/zelt6380.svg
+  ./usr/share/man/man1/zelt6380-sim.1.gz
+  ./usr/share/doc/zelt6380/README.md
+)
+sizes=(16 22 24 32 48 64 128 256)
+for size in "${sizes[@]}"; do
+  expected+=("./usr/share/icons/hicolor/${size}x${size}/apps/zelt6380.png")
+done
+for path in "${expected[@]}"; do
+  grep -qxF "$path" <<<"$contents" || fail "$path is not in the package"
+done
+
+[ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "package version is not $version"
+depends=$(dpkg-deb -f "$deb" Depends)
+for dep in fonts-nanum libqt6widgets6 libc6; do
+  grep -qw "$dep" <<<"$depends" || fail "Depends lacks $dep: $depends"
+done
+
+root=$work/root
+dpkg-deb -x "$deb" "$root"
+desktop-file-validate "$root/usr/share/applications/zelt6380.desktop" || fail "the desktop entry is not valid"
+
+# A PNG's width and height are the big-endian words at bytes 16 and 20.
+for size in "${sizes[@]}"; do
+  read -r width height < <(od -An -tu1 -j16 -N8 "$root/usr/share/icons/hicolor/${size}x${size}/apps/zelt6380.png" |
+    awk '{print $1*16777216+$2*65536+$3*256+$4, $5*16777216+$6*65536+$7*256+$8}')
+  [ "$width $height" = "$size $size" ] || fail "the ${size}x${size} icon is ${width}x${height}"
+done
+
+# The packaged simulator runs, and its manual page covers every option it lists.
+help=$("$root/usr/bin/zelt6380-sim" --help) || fail "zelt6380-sim --help failed"
+manual=$(gzip -dc "$root/usr/share/man/man1/zelt6380-sim.1.gz" | sed 's/\\-/-/g')
+for option in $(grep -oE -- '--[a-z-]+' <<<"$help" | sort -u); do
+  grep -qF -- "$option" <<<"$manual" || fail "the manual page lacks $option"
+done
+echo "package ok: $(basename "$deb")"
