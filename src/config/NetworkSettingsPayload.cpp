@@ -54,8 +54,9 @@ char Length(const std::string& caption, const std::string& community)
 
 std::string NetworkSettingsPayload(const NetworkSettingsValues& v)
 {
-    std::string p = Mac(v.mac);
-    p += Address("IP Address", v.ip);
+    // Every octet is converted first, so that empty edits (no status yet)
+    // fail the standard conversion before the MAC texts are looked at.
+    std::string p = Address("IP Address", v.ip);
     p += Address("Gateway", v.gateway);
     p += Address("Subnet Mask", v.subnetMask);
     p += Address("TCP/IP 1", v.tcpip1) + Flag(v.tcpip1On);
@@ -68,6 +69,7 @@ std::string NetworkSettingsPayload(const NetworkSettingsValues& v)
                           v.cbSNMP2En, false, v.cbSNMP3, v.cbSNMP3En,
                           false, v.cbSNMP4, v.cbSNMP4En, false,
                           false, false, v.cbReadComu, v.cbWriteComu});
+    p.insert(0, Mac(v.mac));
     p += Length("Read Community", v.readCommunity);
     p += Length("Write Community", v.writeCommunity);
     p += v.readCommunity + v.writeCommunity;

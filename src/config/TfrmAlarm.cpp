@@ -144,7 +144,7 @@ QComboBox* TfrmAlarm::AddRow(QGridLayout& grid, const QString& caption, const ch
                              const QString& range, const char* apply)
 {
     QComboBox* value = NewValueList(list, {});
-    applyBoxes_.push_back(AddSettingRow(grid, grid.rowCount(), caption, value, unit, range, apply).apply);
+    applyBoxes_.push_back(AddSettingRow(grid, grid.count() == 0 ? 0 : grid.rowCount(), caption, value, unit, range, apply).apply);
     return value;
 }
 

@@ -71,9 +71,11 @@ TfrmSetting::TfrmSetting(RequestScheduler& scheduler, const StatusSnapshot& snap
 
     QGridLayout* limitGrid = nullptr;
     QGroupBox* limit = NewGroup(QStringLiteral("Batt Charge Limit Ampere Setting"), limitGrid, rectifier);
-    cbCHLimit_ = AddRow(*limitGrid, QStringLiteral("Charge Limit"), "cbCHLimit", QStringLiteral("A"),
-                        QStringLiteral("(4~32)"), "cbCH_Limit");
-    BL_Label_ = qobject_cast<QLabel*>(limitGrid->itemAtPosition(0, 3)->widget());
+    cbCHLimit_ = NewValueList("cbCHLimit", {});
+    const SettingRow limitRow = AddSettingRow(*limitGrid, 0, QStringLiteral("Charge Limit"), cbCHLimit_,
+                                              QStringLiteral("A"), QStringLiteral("(4~32)"), "cbCH_Limit");
+    applyBoxes_.push_back(limitRow.apply);
+    BL_Label_ = limitRow.range;
     BL_Label_->setObjectName(QStringLiteral("BL_Label"));
     rgCH_Limit_ = new TRadioGroup("rgCH_Limit", {}, {QStringLiteral("OFF"), QStringLiteral("ON")}, 2, limit);
     limitGrid->addWidget(rgCH_Limit_, 1, 0, 1, 5);
@@ -132,7 +134,7 @@ QComboBox* TfrmSetting::AddRow(QGridLayout& grid, const QString& caption, const 
                                const QString& range, const char* apply)
 {
     QComboBox* value = NewValueList(list, {});
-    const SettingRow row = AddSettingRow(grid, grid.rowCount(), caption, value, unit, range, apply);
+    const SettingRow row = AddSettingRow(grid, grid.count() == 0 ? 0 : grid.rowCount(), caption, value, unit, range, apply);
     applyBoxes_.push_back(row.apply);
     return value;
 }
