@@ -134,6 +134,7 @@ void TForm1::AddEditRow(QGridLayout& grid, int row, const QString& caption, cons
             edit->setFixedWidth(40);
         line->addWidget(edit);
     }
+    line->addStretch();
     grid.addLayout(line, row, 1);
     applyBoxes_.push_back(NewApplyBox(apply, caption, this));
     grid.addWidget(applyBoxes_.back(), row, 2);

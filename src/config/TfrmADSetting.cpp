@@ -16,6 +16,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QVBoxLayout>
 
 namespace zelt {
@@ -33,12 +34,12 @@ struct MeasureRow {
 };
 
 const MeasureRow Rows[] = {
-    {"MskDC_LV", "00.00;_", "00.00", "V", "cbDCV_SET_EN"},
-    {"mskDCA", "000.0;_", "000.0", "A", "cbDCA_SET_EN"},
-    {"mskBAP", "000.0;_", "000.0", "A", "cbBTP_SET_EN"},
-    {"mskBAN", "000.0;_", "000.0", "A", "cbBTN_SET_EN"},
-    {"mskCELL1", "00.00;_", "27.00", "V", "cbCell1_Set_En"},
-    {"mskCELL2", "00.00;_", "27.00", "V", "cbCell2_Set_En"},
+    {"MskDC_LV", "99.99;_", "00.00", "V", "cbDCV_SET_EN"},
+    {"mskDCA", "999.9;_", "000.0", "A", "cbDCA_SET_EN"},
+    {"mskBAP", "999.9;_", "000.0", "A", "cbBTP_SET_EN"},
+    {"mskBAN", "999.9;_", "000.0", "A", "cbBTN_SET_EN"},
+    {"mskCELL1", "99.99;_", "27.00", "V", "cbCell1_Set_En"},
+    {"mskCELL2", "99.99;_", "27.00", "V", "cbCell2_Set_En"},
 };
 
 // The edit's value: its digits without the point, an empty position shown as "_".
@@ -131,7 +132,10 @@ bool TfrmADSetting::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::FocusIn) {
         edit->setProperty("enteredText", edit->text());
         edit->setModified(false);
-    } else if (event->type() == QEvent::FocusOut && edit->isModified() && !edit->hasAcceptableInput()) {
+    } else if (event->type() == QEvent::FocusOut && edit->isModified() && !edit->hasAcceptableInput() &&
+               !complaining_) {
+        // The message box takes the focus too: one complaint at a time.
+        const QScopedValueRollback once(complaining_, true);
         QApplication::beep();
         edit->setFocus();
         ShowStandardError(QStringLiteral("Invalid input value.  Use escape key to abandon changes"));

@@ -34,6 +34,8 @@ private:
     RequestScheduler& scheduler_;
     std::array<QLineEdit*, 6> edits_{};
     std::array<QCheckBox*, 6> applyBoxes_{};
+    // True while the message about an incomplete edit is up.
+    bool complaining_ = false;
 };
 
 // The newest measure value dialog.

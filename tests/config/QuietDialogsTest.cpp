@@ -6,6 +6,8 @@
 #include "config/TfrmADSetting.h"
 #include "config/TfrmInitial.h"
 
+#include <QApplication>
+#include <QFocusEvent>
 #include <QLineEdit>
 
 namespace zelt::test {
@@ -45,6 +47,22 @@ TEST_F(QuietDialog, MeasureWithAnEmptyDigitStaysQuietUntilClosed)
     Click(dialog, "BitBtnCancel");
     EXPECT_EQ(scheduler.RequestKind, KindIdle);
     EXPECT_EQ(scheduler.SendPermit, 1);
+}
+
+TEST_F(QuietDialog, LeavingAChangedEditWithAnEmptyDigitIsNotAllowed)
+{
+    TfrmADSetting dialog(scheduler);
+    auto& edit = Find<QLineEdit>(dialog, "mskDCA");
+    edit.setText(QStringLiteral("12"));
+    edit.setModified(true);
+    QFocusEvent leave(QEvent::FocusOut);
+    QApplication::sendEvent(&edit, &leave);
+    EXPECT_EQ(errors, QStringList{"Invalid input value.  Use escape key to abandon changes"});
+
+    errors.clear();
+    Find<QLineEdit>(dialog, "mskBAP").setText(QStringLiteral("12")); // changed by the program, not typed
+    QApplication::sendEvent(&Find<QLineEdit>(dialog, "mskBAP"), &leave);
+    EXPECT_TRUE(errors.isEmpty());
 }
 
 TEST_F(QuietDialog, HistoryClearOnlyAfterConfirmation)
