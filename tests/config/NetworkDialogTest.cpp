@@ -55,16 +55,5 @@ TEST_F(NetworkDialog, SelectAllLeavesTheMacAndDefaultWritesTheFactorySettings)
     EXPECT_EQ(scheduler.SendPermit, 1);
 }
 
-// Before the first status record every octet edit is empty.
-TEST_F(NetworkDialog, EmptyOctetsFailTheStandardConversion)
-{
-    TForm1 dialog(scheduler, monitor.Area());
-    Find<QCheckBox>(dialog, "cbReadComu").setChecked(true);
-    Click(dialog, "btnSetting");
-    EXPECT_EQ(errors, QStringList{"'' is not a valid integer value"});
-    EXPECT_EQ(scheduler.RequestKind, KindIdle);
-    EXPECT_TRUE(Find<QCheckBox>(dialog, "cbReadComu").isChecked());
-}
-
 } // namespace
 } // namespace zelt::test

@@ -9,29 +9,21 @@
 
 #include <QLineEdit>
 
-#include <functional>
 #include <memory>
 
 namespace zelt::test {
 namespace {
 
+enum class Opened { SystemNoStatus, SystemDefaults, AlarmOnARecord, NetworkDefaults, Measure };
+
 struct RefusalCase {
     const char* what;
-    std::function<std::unique_ptr<QDialog>(DialogTest&)> open;
-    std::function<void(QDialog&)> spoil;
+    Opened opened;
+    const char* control; // a list or edit whose text is replaced, or nullptr
+    const char* text;
     const char* button;
     const char* caption;
 };
-
-void SetListText(QDialog& dialog, const char* list, const char* text)
-{
-    Find<QComboBox>(dialog, list).setEditText(QString::fromLatin1(text));
-}
-
-void SetEditText(QDialog& dialog, const char* edit, const char* text)
-{
-    Find<QLineEdit>(dialog, edit).setText(QString::fromLatin1(text));
-}
 
 // Every list and edit text of the dialog.
 QStringList Texts(const QDialog& dialog)
@@ -45,37 +37,43 @@ QStringList Texts(const QDialog& dialog)
 }
 
 class Refusal : public DialogTest, public ::testing::WithParamInterface<RefusalCase> {
-public:
-    std::unique_ptr<QDialog> System(bool defaults)
+protected:
+    std::unique_ptr<QDialog> Open(Opened opened)
     {
-        auto dialog = std::make_unique<TfrmSetting>(scheduler, Snap());
-        if (defaults)
-            Click(*dialog, "BitBtn3");
-        return dialog;
+        switch (opened) {
+        case Opened::SystemNoStatus:
+            return std::make_unique<TfrmSetting>(scheduler, Snap());
+        case Opened::SystemDefaults:
+            return WithDefaults(std::make_unique<TfrmSetting>(scheduler, Snap()));
+        case Opened::AlarmOnARecord:
+            R(RRecord{}); // its shut-down level 58.0 V lies outside the list (59.0 to 60.0)
+            return std::make_unique<TfrmAlarm>(scheduler, Snap());
+        case Opened::NetworkDefaults:
+            return WithDefaults(std::make_unique<TForm1>(scheduler, monitor.Area()));
+        case Opened::Measure:
+            scheduler.Pause();
+            return std::make_unique<TfrmADSetting>(scheduler);
+        }
+        return nullptr;
     }
-    std::unique_ptr<QDialog> Alarm()
+    static std::unique_ptr<QDialog> WithDefaults(std::unique_ptr<QDialog> dialog)
     {
-        R(RRecord{}); // its shut-down level 58.0 V lies outside the list (59.0 to 60.0)
-        return std::make_unique<TfrmAlarm>(scheduler, Snap());
-    }
-    std::unique_ptr<QDialog> Network()
-    {
-        auto dialog = std::make_unique<TForm1>(scheduler, monitor.Area());
         Click(*dialog, "BitBtn3");
         return dialog;
-    }
-    std::unique_ptr<QDialog> Measure()
-    {
-        scheduler.Pause();
-        return std::make_unique<TfrmADSetting>(scheduler);
     }
 };
 
 TEST_P(Refusal, NothingQueuedAndEveryControlAsItWas)
 {
     const RefusalCase& c = GetParam();
-    std::unique_ptr<QDialog> dialog = c.open(*this);
-    c.spoil(*dialog);
+    std::unique_ptr<QDialog> dialog = Open(c.opened);
+    if (c.control != nullptr) {
+        const QString text = QString::fromLatin1(c.text);
+        if (auto* list = dialog->findChild<QComboBox*>(QString::fromLatin1(c.control)))
+            list->setEditText(text);
+        else
+            Find<QLineEdit>(*dialog, c.control).setText(text);
+    }
     for (QCheckBox* box : dialog->findChildren<QCheckBox*>())
         box->setChecked(true);
     const RequestScheduler before = scheduler;
@@ -94,22 +92,14 @@ TEST_P(Refusal, NothingQueuedAndEveryControlAsItWas)
 }
 
 const RefusalCase Cases[] = {
-    {"NoStatusYet", [](DialogTest& t) { return static_cast<Refusal&>(t).System(false); }, [](QDialog&) {},
-     "btnSetting", "FL Volt"},
-    {"ValueOutsideTheList", [](DialogTest& t) { return static_cast<Refusal&>(t).Alarm(); }, [](QDialog&) {},
-     "btnSetting", "DC OV ShutDown"},
-    {"TextTypedIntoAPositionList", [](DialogTest& t) { return static_cast<Refusal&>(t).System(true); },
-     [](QDialog& d) { SetListText(d, "cbLVD_V", "41.3"); }, "btnSetting", "Open Volt"},
-    {"NumberWiderThanItsField", [](DialogTest& t) { return static_cast<Refusal&>(t).System(true); },
-     [](QDialog& d) { SetListText(d, "cbLVD_Time", "1000"); }, "btnSetting", "Delay Time"},
-    {"NegativeNumber", [](DialogTest& t) { return static_cast<Refusal&>(t).System(true); },
-     [](QDialog& d) { SetListText(d, "cbCHLimit", "-4"); }, "btnSetting", "Charge Limit"},
-    {"OctetAbove255", [](DialogTest& t) { return static_cast<Refusal&>(t).Network(); },
-     [](QDialog& d) { SetEditText(d, "edtGW3", "256"); }, "btnSetting", "Gateway"},
-    {"MacNotTwoHexDigits", [](DialogTest& t) { return static_cast<Refusal&>(t).Network(); },
-     [](QDialog& d) { SetEditText(d, "edtMAC2", "G0"); }, "btnSetting", "Mac Address"},
-    {"MeasureValueOfTenThousand", [](DialogTest& t) { return static_cast<Refusal&>(t).Measure(); },
-     [](QDialog& d) { SetEditText(d, "MskDC_LV", "99.99"); }, "btnSet", "DC Volt"},
+    {"NoStatusYet", Opened::SystemNoStatus, nullptr, nullptr, "btnSetting", "FL Volt"},
+    {"ValueOutsideTheList", Opened::AlarmOnARecord, nullptr, nullptr, "btnSetting", "DC OV ShutDown"},
+    {"TextTypedIntoAPositionList", Opened::SystemDefaults, "cbLVD_V", "41.3", "btnSetting", "Open Volt"},
+    {"NumberWiderThanItsField", Opened::SystemDefaults, "cbLVD_Time", "1000", "btnSetting", "Delay Time"},
+    {"NegativeNumber", Opened::SystemDefaults, "cbCHLimit", "-4", "btnSetting", "Charge Limit"},
+    {"OctetAbove255", Opened::NetworkDefaults, "edtGW3", "256", "btnSetting", "Gateway"},
+    {"MacNotTwoHexDigits", Opened::NetworkDefaults, "edtMAC2", "G0", "btnSetting", "Mac Address"},
+    {"MeasureValueOfTenThousand", Opened::Measure, "MskDC_LV", "99.99", "btnSet", "DC Volt"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Config, Refusal, ::testing::ValuesIn(Cases),
