@@ -1,7 +1,7 @@
 #include "config/TfrmAlarm.h"
 
 #include "config/AlarmSettingsPayload.h"
-#include "config/ListPosition.h"
+#include "config/ValueLists.h"
 #include "config/RadioGroup.h"
 #include "protocol/FieldText.h"
 #include "protocol/Scheduler.h"

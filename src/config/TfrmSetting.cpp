@@ -1,6 +1,6 @@
 #include "config/TfrmSetting.h"
 
-#include "config/ListPosition.h"
+#include "config/ValueLists.h"
 #include "config/RadioGroup.h"
 #include "config/SystemSettingsPayload.h"
 #include "protocol/FieldText.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-// Reading the value lists of the settings dialogs.
+// Filling and reading the value lists of the settings dialogs.
 
 #include <QString>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "config/ListPosition.h"
+#include "config/ValueLists.h"
 
 #include <QComboBox>
 #include <QLineEdit>
