@@ -2,6 +2,11 @@
 
 #include "app/ResultLine.h"
 #include "app/ToolbarGlyphs.h"
+#include "config/TForm1.h"
+#include "config/TfrmADSetting.h"
+#include "config/TfrmAlarm.h"
+#include "config/TfrmInitial.h"
+#include "config/TfrmSetting.h"
 #include "protocol/SchedulerDispatch.h"
 #include "serial/PortDialog.h"
 #include "ui/Colours.h"
@@ -46,17 +51,17 @@ const std::vector<std::vector<ToolbarButton>> ToolbarRows = {
      {"btnDisconnect", "Disconnect", 68, Glyph::Disconnect, &TMain_Form::btnDisconnectClick},
      {"Clock", "Clock", 57, Glyph::Clock, nullptr},
 
-     {"btnAlarm", "Alarm", 65, Glyph::Alarm, nullptr},
+     {"btnAlarm", "Alarm", 65, Glyph::Alarm, &TMain_Form::btnAlarmClick},
 
-     {"Setting", "Setting", 73, Glyph::Setting, nullptr}},
+     {"Setting", "Setting", 73, Glyph::Setting, &TMain_Form::SettingClick}},
 
     {{"Alarm_History", "Alarm History", 102, Glyph::History, nullptr},
 
-     {"Initial", "History Clear", 103, Glyph::HistoryClear, nullptr},
+     {"Initial", "History Clear", 103, Glyph::HistoryClear, &TMain_Form::InitialClick},
 
-     {"IP_Setting", "IP-Setting", 81, Glyph::Network, nullptr},
+     {"IP_Setting", "IP-Setting", 81, Glyph::Network, &TMain_Form::IP_SettingClick},
 
-     {"SpeedButton5", "AD SET", 73, Glyph::Measure, nullptr}},
+     {"SpeedButton5", "AD SET", 73, Glyph::Measure, &TMain_Form::SpeedButton5Click}},
 
     {{"Expand_Battery", "Initial Charge", 112, Glyph::Charge, nullptr},
 
@@ -255,6 +260,48 @@ void TMain_Form::PortClick()
         portDialog_ = std::make_unique<TfrmComPort>(
             comPort11_, scheduler_, [this](const QString& name) { SetPortPanelText(name); }, this);
         portDialog_->exec();
+    });
+}
+
+void TMain_Form::btnAlarmClick()
+{
+    RunGuarded([&] {
+        frmAlarm_ = std::make_unique<TfrmAlarm>(scheduler_, status_->Snapshot(), this);
+        frmAlarm_->exec();
+    });
+}
+
+void TMain_Form::SettingClick()
+{
+    RunGuarded([&] {
+        frmSetting_ = std::make_unique<TfrmSetting>(scheduler_, status_->Snapshot(), this);
+        frmSetting_->exec();
+    });
+}
+
+void TMain_Form::InitialClick()
+{
+    RunGuarded([&] {
+        scheduler_.Pause();
+        frmInitial_ = std::make_unique<TfrmInitial>(scheduler_, this);
+        frmInitial_->exec();
+    });
+}
+
+void TMain_Form::IP_SettingClick()
+{
+    RunGuarded([&] {
+        form1_ = std::make_unique<TForm1>(scheduler_, status_->Area(), this);
+        form1_->exec();
+    });
+}
+
+void TMain_Form::SpeedButton5Click()
+{
+    RunGuarded([&] {
+        scheduler_.Pause();
+        frmADSetting_ = std::make_unique<TfrmADSetting>(scheduler_, this);
+        frmADSetting_->exec();
     });
 }
 

@@ -24,6 +24,11 @@ class QTabWidget;
 namespace zelt {
 
 class TfrmComPort;
+class TfrmSetting;
+class TfrmAlarm;
+class TfrmInitial;
+class TfrmADSetting;
+class TForm1;
 class TSpeedButton;
 
 class TMain_Form : public QMainWindow, private SchedulerLink {
@@ -131,6 +136,12 @@ private:
     tcomsignal1 comSignal12_;
     // The newest port dialog (a new one at every Port click).
     std::unique_ptr<TfrmComPort> portDialog_;
+    // The newest configuration dialogs (a new one at every click).
+    std::unique_ptr<TfrmSetting> frmSetting_;
+    std::unique_ptr<TfrmAlarm> frmAlarm_;
+    std::unique_ptr<TfrmInitial> frmInitial_;
+    std::unique_ptr<TfrmADSetting> frmADSetting_;
+    std::unique_ptr<TForm1> form1_;
 };
 
 // The current main window.

@@ -4,6 +4,11 @@
 // main window first; only the main window is shown.
 
 #include "app/MainForm.h"
+#include "config/TForm1.h"
+#include "config/TfrmADSetting.h"
+#include "config/TfrmAlarm.h"
+#include "config/TfrmInitial.h"
+#include "config/TfrmSetting.h"
 #include "serial/PortDialog.h"
 
 #include <memory>
@@ -15,6 +20,12 @@ namespace zelt {
 struct ConsoleWindows {
     std::unique_ptr<TMain_Form> mainForm;
     std::unique_ptr<TfrmComPort> comPort;
+    // The configuration dialogs' hidden start-up instances.
+    std::unique_ptr<TfrmSetting> setting;
+    std::unique_ptr<TfrmInitial> initial;
+    std::unique_ptr<TfrmADSetting> adSetting;
+    std::unique_ptr<TfrmAlarm> alarm;
+    std::unique_ptr<TForm1> form1;
 };
 
 ConsoleWindows StartConsole();

@@ -22,3 +22,16 @@ TEST(ApplyMask, EachBoxHasItsBitAndTheDigitIsUpperCase)
 
 } // namespace
 } // namespace zelt
+
+namespace zelt {
+namespace {
+
+TEST(ApplyMask, RunsOfBoxesPackFourToADigitInFieldOrder)
+{
+    EXPECT_EQ(ApplyMaskDigits({true, false, false, false, false, true, true, true}), "1E");
+    EXPECT_EQ(ApplyMaskDigits({true, true, true}), "7");
+    EXPECT_EQ(ApplyMaskDigits({}), "");
+}
+
+} // namespace
+} // namespace zelt

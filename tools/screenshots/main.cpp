@@ -1,8 +1,15 @@
 // zelt6380-screenshots DIR: renders the main window, connected to the
 // simulated controller over a pseudo-terminal, once per status tab, into
-// DIR/main-<tab>.png. Used to keep the README's pictures true.
+// DIR/main-<tab>.png, and the configuration dialogs as they open on the
+// controller's values into DIR/config-<dialog>.png. Used to keep the
+// README's pictures true.
 
 #include "app/MainForm.h"
+#include "config/TForm1.h"
+#include "config/TfrmADSetting.h"
+#include "config/TfrmAlarm.h"
+#include "config/TfrmInitial.h"
+#include "config/TfrmSetting.h"
 #include "sim/FakeController.h"
 #include "sim/SerialLine.h"
 
@@ -13,6 +20,21 @@
 #include <QTabWidget>
 
 #include <cstdio>
+#include <memory>
+#include <utility>
+#include <vector>
+
+namespace {
+
+bool Save(QWidget& widget, const QString& path)
+{
+    if (widget.grab().save(path))
+        return true;
+    std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+    return false;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -39,11 +61,24 @@ int main(int argc, char** argv)
     for (int tab = 0; tab < 3; ++tab) {
         window.PageControl1()->setCurrentIndex(tab);
         QApplication::processEvents();
-        const QString path = dir.filePath(QStringLiteral("main-%1.png").arg(QString::fromLatin1(names[tab])));
-        if (!window.grab().save(path)) {
-            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        if (!Save(window, dir.filePath(QStringLiteral("main-%1.png").arg(QString::fromLatin1(names[tab])))))
             return 1;
-        }
+    }
+
+    zelt::RequestScheduler& scheduler = window.Scheduler();
+    const zelt::StatusSnapshot& snapshot = window.Status().Snapshot();
+    std::vector<std::pair<const char*, std::unique_ptr<QDialog>>> dialogs;
+    dialogs.emplace_back("setting", std::make_unique<zelt::TfrmSetting>(scheduler, snapshot, &window));
+    dialogs.emplace_back("alarm", std::make_unique<zelt::TfrmAlarm>(scheduler, snapshot, &window));
+    dialogs.emplace_back("ip-setting", std::make_unique<zelt::TForm1>(scheduler, window.Status().Area(), &window));
+    dialogs.emplace_back("ad-set", std::make_unique<zelt::TfrmADSetting>(scheduler, &window));
+    dialogs.emplace_back("history-clear", std::make_unique<zelt::TfrmInitial>(scheduler, &window));
+    for (auto& [name, dialog] : dialogs) {
+        dialog->show();
+        QApplication::processEvents();
+        if (!Save(*dialog, dir.filePath(QStringLiteral("config-%1.png").arg(QString::fromLatin1(name)))))
+            return 1;
+        dialog->hide();
     }
     return 0;
 }

@@ -1,0 +1,64 @@
+#pragma once
+
+// The configuration dialogs with their real widgets on the offscreen
+// platform: a status monitor that decodes real record bodies into the
+// snapshot and the status tabs, a scheduler, and the error box as a list.
+
+#include "protocol/Scheduler.h"
+#include "status/Records.h"
+#include "status/StatusMonitor.h"
+#include "ui/StandardError.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStringList>
+#include <QTabWidget>
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+namespace zelt::test {
+
+template <typename T>
+T& Find(const QObject& dialog, const char* name)
+{
+    auto* child = dialog.findChild<T*>(QString::fromLatin1(name));
+    if (child == nullptr)
+        throw std::runtime_error(std::string("no control ") + name);
+    return *child;
+}
+
+inline void Click(const QObject& dialog, const char* button)
+{
+    Find<QPushButton>(dialog, button).click();
+}
+
+// The text a value list shows.
+inline std::string Shown(const QObject& dialog, const char* list)
+{
+    return Find<QComboBox>(dialog, list).currentText().toStdString();
+}
+
+class DialogTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        SetStandardErrorSink([this](const QString& message) { errors.append(message); });
+    }
+    void TearDown() override { SetStandardErrorSink({}); }
+
+    void R(const RRecord& r) { monitor.DecodeRectifierStatus(RxBodyOf('R', r.Payload())); }
+    void K(const std::string& digits) { monitor.DecodeAlarmStatus(RxBodyOf('K', digits)); }
+    const StatusSnapshot& Snap() const { return monitor.Snapshot(); }
+
+    QTabWidget pages;
+    std::uint8_t testAlertShown = 0;
+    StatusMonitor monitor{pages, testAlertShown};
+    RequestScheduler scheduler;
+    QStringList errors;
+};
+
+} // namespace zelt::test
