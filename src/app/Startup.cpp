@@ -9,6 +9,7 @@ ConsoleWindows StartConsole()
     TMain_Form& main = *windows.mainForm;
     windows.comPort = std::make_unique<TfrmComPort>(
         main.ComPort11(), main.Scheduler(), [&main](const QString& name) { main.SetPortPanelText(name); });
+    main.CreateHistoryWindows();
     main.showNormal();
     return windows;
 }
