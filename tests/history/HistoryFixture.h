@@ -44,6 +44,10 @@ inline std::string HNumber(int n)
     return std::string(n < 10 ? "00" : n < 100 ? "0" : "") + std::to_string(n);
 }
 
+// Button flags in the order stop, new request, close, save, open.
+inline constexpr const char* Running = "10101";
+inline constexpr const char* Stopped = "01111";
+
 struct Message {
     HistoryMessageKind kind;
     QString text;
@@ -103,7 +107,7 @@ protected:
     {
         return window->findChild<QAbstractButton*>(QString::fromLatin1(name))->isEnabled();
     }
-    // Stop, New Request, Save enabled, as one text: "S.N.F" style flags.
+    // The enabled flags of the buttons, as Running and Stopped spell them.
     std::string Buttons()
     {
         std::string flags;
@@ -122,10 +126,6 @@ protected:
     std::unique_ptr<TfrmHistory> window;
     std::vector<Message> messages;
     QStringList errors;
-
-    // Button flags in the order stop, new request, close, save, open.
-    static constexpr const char* Running = "10101";
-    static constexpr const char* Stopped = "01111";
 
 private:
     void SendFrame(const std::string& body) override { sent.push_back(body); }
