@@ -28,6 +28,8 @@ TEST(Startup, OnlyTheMainWindowIsShownInItsStartState)
     EXPECT_EQ(visible[0], &main);
     EXPECT_EQ(Main_Form, &main);
     EXPECT_EQ(frmComPort, windows.comPort.get());
+    EXPECT_NE(main.frmHistory(), nullptr);
+    EXPECT_NE(main.frmHistList(), nullptr);
     EXPECT_EQ(main.windowTitle(), QStringLiteral("ZELT-6380A (V2.0 2014/07/03)"));
 
     const char* panels[] = {"57600 Bps", "Parity_NON", "Stop bits_1", "Data bits_8", "COM1"};
@@ -67,7 +69,7 @@ TEST(Startup, ToolbarButtons)
         {"Exit", "E&xit", 49, true},           {"Port", "Port", 49, true},
         {"btnConnect", "Connect", 56, true},   {"btnDisconnect", "Disconnect", 68, false},
         {"Clock", "Clock", 57, false},         {"btnAlarm", "Alarm", 65, false},
-        {"Setting", "Setting", 73, false},     {"Alarm_History", "Alarm History", 102, false},
+        {"Setting", "Setting", 73, false},     {"Alarm_History", "Alarm History", 102, true},
         {"Initial", "History Clear", 103, false}, {"IP_Setting", "IP-Setting", 81, false},
         {"SpeedButton5", "AD SET", 73, false}, {"Expand_Battery", "Initial Charge", 112, false},
         {"SpeedButton3", "Battery Discharge", 131, false},
