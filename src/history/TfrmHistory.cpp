@@ -13,6 +13,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -21,6 +22,8 @@
 #include <QStyle>
 #include <QToolButton>
 #include <QUrl>
+
+#include <algorithm>
 #include <QVBoxLayout>
 
 namespace zelt {
@@ -76,8 +79,7 @@ TfrmHistory::TfrmHistory(HistoryDownload& download, TfrmHistList& list, QWidget*
     stringGrid1_->setFont(font);
     stringGrid1_->verticalHeader()->setDefaultSectionSize(20);
     stringGrid1_->horizontalHeader()->setFixedHeight(20);
-    for (int c = 0; c < HistoryColumns; ++c)
-        stringGrid1_->SetColWidth(c, HistoryColumnTable[static_cast<std::size_t>(c)].width);
+    FitColumns();
 
     openDialog1_ = new QFileDialog(this);
     openDialog1_->setObjectName(QStringLiteral("OpenDialog1"));
@@ -100,6 +102,23 @@ TfrmHistory::~TfrmHistory()
 {
     if (download_.Window() == this)
         download_.SetWindow(nullptr);
+}
+
+// The design widths, widened where this platform's font needs more room for
+// the title or for a record's text.
+void TfrmHistory::FitColumns()
+{
+    const std::string sample = "020020261231235959535043-038025425025125224900000000";
+    const auto measurements = HistoryMeasurementTexts(sample, 200);
+    const QFontMetrics metrics(stringGrid1_->font());
+    for (int c = 0; c < HistoryColumns; ++c) {
+        const HistoryColumn& column = HistoryColumnTable[static_cast<std::size_t>(c)];
+        const QString text = c < 11 ? QString::fromLatin1(measurements[static_cast<std::size_t>(c)])
+                           : c == 19 ? QStringLiteral("F   F   F   F")
+                                     : QStringLiteral("F");
+        const int needed = std::max(metrics.horizontalAdvance(text), metrics.horizontalAdvance(column.title)) + 10;
+        stringGrid1_->SetColWidth(c, std::max(column.width, needed));
+    }
 }
 
 QToolButton* TfrmHistory::PictureButton(const char* name, const char* hint, int icon, void (TfrmHistory::*click)())

@@ -57,6 +57,7 @@ private:
     void FormCreate();
     void FormActivate();
     void FormClose();
+    void FitColumns();
     QToolButton* PictureButton(const char* name, const char* hint, int icon, void (TfrmHistory::*click)());
 
     HistoryDownload& download_;

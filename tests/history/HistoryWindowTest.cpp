@@ -48,8 +48,10 @@ TEST_F(HistoryFixture, WindowLayout)
     for (int c = 0; c < 36; ++c)
         EXPECT_EQ(grid.Cell(c, 0), QString::fromLatin1(HistoryColumnTable[static_cast<std::size_t>(c)].title)) << c;
     EXPECT_EQ(grid.Cell(19, 0), QStringLiteral("U1/U2/U3/U4"));
-    EXPECT_EQ(grid.columnWidth(19 - 1), 98);
-    EXPECT_EQ(grid.verticalHeader()->width(), 30);
+    // The design widths at least; wider where the platform's font needs it.
+    for (int c = 1; c < 36; ++c)
+        EXPECT_GE(grid.columnWidth(c - 1), HistoryColumnTable[static_cast<std::size_t>(c)].width) << c;
+    EXPECT_GE(grid.verticalHeader()->width(), 30);
     const std::pair<const char*, const char*> hints[] = {{"bbtFileSave", "Save File"}, {"bbtFileOpen", "Open File"},
                                                          {"bbtReqStop", "Stop Request "}, {"bbtNewInfo", "New Request"},
                                                          {"bbtClose", "Close"}, {"BitBtn2", "Close"}};
