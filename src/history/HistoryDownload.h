@@ -9,7 +9,6 @@
 
 #include "protocol/Scheduler.h"
 
-#include <QString>
 #include <QTimer>
 
 #include <cstdint>

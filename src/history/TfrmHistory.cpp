@@ -19,7 +19,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStyle>
 #include <QToolButton>
 #include <QUrl>
 
@@ -121,13 +120,14 @@ void TfrmHistory::FitColumns()
     }
 }
 
-QToolButton* TfrmHistory::PictureButton(const char* name, const char* hint, int icon, void (TfrmHistory::*click)())
+QToolButton* TfrmHistory::PictureButton(const char* name, const char* hint, QStyle::StandardPixmap icon,
+                                        void (TfrmHistory::*click)())
 {
     auto* button = new QToolButton(this);
     button->setObjectName(QString::fromLatin1(name));
     button->setToolTip(QString::fromLatin1(hint));
     button->setAccessibleName(QString::fromLatin1(hint).trimmed());
-    button->setIcon(style()->standardIcon(static_cast<QStyle::StandardPixmap>(icon)));
+    button->setIcon(style()->standardIcon(icon));
     button->setIconSize(QSize(20, 20));
     connect(button, &QToolButton::clicked, this, [this, click] { RunGuarded([this, click] { (this->*click)(); }); });
     return button;

@@ -7,7 +7,7 @@
 // new one.
 
 #include <QDialog>
-
+#include <QStyle>
 #include <QTime>
 
 class QAbstractButton;
@@ -58,7 +58,8 @@ private:
     void FormActivate();
     void FormClose();
     void FitColumns();
-    QToolButton* PictureButton(const char* name, const char* hint, int icon, void (TfrmHistory::*click)());
+    QToolButton* PictureButton(const char* name, const char* hint, QStyle::StandardPixmap icon,
+                               void (TfrmHistory::*click)());
 
     HistoryDownload& download_;
     TfrmHistList& list_;
