@@ -7,6 +7,8 @@
 #include "config/TfrmAlarm.h"
 #include "config/TfrmInitial.h"
 #include "config/TfrmSetting.h"
+#include "history/TfrmHistList.h"
+#include "history/TfrmHistory.h"
 #include "protocol/SchedulerDispatch.h"
 #include "serial/PortDialog.h"
 #include "ui/Colours.h"
@@ -55,7 +57,7 @@ const std::vector<std::vector<ToolbarButton>> ToolbarRows = {
 
      {"Setting", "Setting", 73, Glyph::Setting, &TMain_Form::SettingClick}},
 
-    {{"Alarm_History", "Alarm History", 102, Glyph::History, nullptr},
+    {{"Alarm_History", "Alarm History", 102, Glyph::History, &TMain_Form::Alarm_HistoryClick},
 
      {"Initial", "History Clear", 103, Glyph::HistoryClear, &TMain_Form::InitialClick},
 
@@ -89,7 +91,12 @@ QLabel* MakeLamp(QWidget* parent, const char* name, const char* caption, int x)
 } // namespace
 
 TMain_Form::TMain_Form(QWidget* parent)
-    : QMainWindow(parent), comPort11_(this), comSignal11_(this), comSignal12_(this)
+    : QMainWindow(parent)
+    , comPort11_(this)
+    , comSignal11_(this)
+    , comSignal12_(this)
+    , history_(scheduler_, timer1_,
+               {[this](const std::string& body) { SendFrame(body); }, [this] { return comPort11_.Active(); }})
 {
     Main_Form = this;
     setObjectName(QStringLiteral("Main_Form"));
@@ -136,6 +143,8 @@ TMain_Form::TMain_Form(QWidget* parent)
 
 TMain_Form::~TMain_Form()
 {
+    frmHistory_.reset();
+    frmHistList_.reset();
     {
         const QScopedValueRollback closing(closingPort_, true);
         RunGuarded([&] { comPort11_.SetActive(false); });
@@ -342,6 +351,34 @@ void TMain_Form::FallBackToDisconnected()
     btnConnect_->setEnabled(true);
 }
 
+void TMain_Form::CreateHistoryWindows()
+{
+    frmHistList_ = std::make_unique<TfrmHistList>();
+    frmHistory_ = std::make_unique<TfrmHistory>(history_, *frmHistList_, this);
+}
+
+void TMain_Form::Alarm_HistoryClick()
+{
+    RunGuarded([&] {
+        if (!frmHistList_)
+            CreateHistoryWindows();
+        history_.Start();
+        frmHistory_ = std::make_unique<TfrmHistory>(history_, *frmHistList_, this);
+        frmHistory_->exec();
+        history_.ClearGrid();
+    });
+}
+
+void TMain_Form::History_polling()
+{
+    history_.History_polling();
+}
+
+void TMain_Form::History_Display()
+{
+    history_.History_Display(rx_.RxBody);
+}
+
 void TMain_Form::Timer1Timer()
 {
     RunGuarded([&] { scheduler_.Tick(*this); });
@@ -420,8 +457,10 @@ void TMain_Form::ComPort11AfterRead(QObject*, const char* buffer, int length, bo
 // dead port, and Connect opens it again.
 void TMain_Form::ComPort11AfterClose(TCustomComPort*)
 {
-    if (!closingPort_ && timer1_.isActive())
+    if (!closingPort_ && timer1_.isActive()) {
+        history_.PortClosed();
         FallBackToDisconnected();
+    }
 }
 
 void TMain_Form::SendFrame(const std::string& body)

@@ -4,6 +4,7 @@
 // status bar of port settings. It owns the serial port, the request
 // scheduler and the receive state, and drives them from its handlers.
 
+#include "history/HistoryDownload.h"
 #include "protocol/FrameCodec.h"
 #include "protocol/Scheduler.h"
 #include "serial/ComPort.h"
@@ -29,6 +30,8 @@ class TfrmAlarm;
 class TfrmInitial;
 class TfrmADSetting;
 class TForm1;
+class TfrmHistList;
+class TfrmHistory;
 class TSpeedButton;
 
 class TMain_Form : public QMainWindow, private SchedulerLink {
@@ -75,8 +78,13 @@ public:
     void IP_SettingClick();
     void SpeedButton5Click();
 
-    // The alarm history command.
+    // The alarm history command, its download and its windows.
     void Alarm_HistoryClick();
+    HistoryDownload& History() { return history_; }
+    // The start-up instances of the history window and the acronym list.
+    void CreateHistoryWindows();
+    TfrmHistory* frmHistory() const { return frmHistory_.get(); }
+    TfrmHistList* frmHistList() const { return frmHistList_.get(); }
 
     // The scheduler tick and the dispatch of a received frame.
     void Timer1Timer();
@@ -105,13 +113,13 @@ private:
 
     // Record handlers of the dispatch table, filled in by the status,
     // history and battery test windows as they are built.
-    void History_Display() {}
+    void History_Display();
     void DecodeAlarmStatus();
     void HandleBattTestReply() {}
     void DecodeRectifierStatus();
     void DecodeUnitStatus();
     // The alarm history download's step (request kind 18).
-    void History_polling() {}
+    void History_polling();
 
     RequestScheduler scheduler_;
     FrameReceiver rx_;
@@ -142,6 +150,11 @@ private:
     std::unique_ptr<TfrmInitial> frmInitial_;
     std::unique_ptr<TfrmADSetting> frmADSetting_;
     std::unique_ptr<TForm1> form1_;
+    // The history download and its windows; the newest history window (a new
+    // one at every Alarm History click) is the one the download fills.
+    HistoryDownload history_;
+    std::unique_ptr<TfrmHistList> frmHistList_;
+    std::unique_ptr<TfrmHistory> frmHistory_;
 };
 
 // The current main window.

@@ -15,6 +15,7 @@ ConsoleWindows StartConsole()
     windows.adSetting = std::make_unique<TfrmADSetting>(scheduler);
     windows.alarm = std::make_unique<TfrmAlarm>(scheduler, main.Status().Snapshot());
     windows.form1 = std::make_unique<TForm1>(scheduler, main.Status().Area());
+    main.CreateHistoryWindows();
     main.showNormal();
     return windows;
 }

@@ -33,6 +33,8 @@ TEST(Startup, OnlyTheMainWindowIsShownInItsStartState)
     EXPECT_EQ(frmADSetting, windows.adSetting.get());
     EXPECT_EQ(frmAlarm, windows.alarm.get());
     EXPECT_EQ(Form1, windows.form1.get());
+    EXPECT_NE(main.frmHistory(), nullptr);
+    EXPECT_NE(main.frmHistList(), nullptr);
     EXPECT_EQ(main.windowTitle(), QStringLiteral("ZELT-6380A (V2.0 2014/07/03)"));
 
     const char* panels[] = {"57600 Bps", "Parity_NON", "Stop bits_1", "Data bits_8", "COM1"};
@@ -72,7 +74,7 @@ TEST(Startup, ToolbarButtons)
         {"Exit", "E&xit", 49, true},           {"Port", "Port", 49, true},
         {"btnConnect", "Connect", 56, true},   {"btnDisconnect", "Disconnect", 68, false},
         {"Clock", "Clock", 57, false},         {"btnAlarm", "Alarm", 65, true},
-        {"Setting", "Setting", 73, true},     {"Alarm_History", "Alarm History", 102, false},
+        {"Setting", "Setting", 73, true},     {"Alarm_History", "Alarm History", 102, true},
         {"Initial", "History Clear", 103, true}, {"IP_Setting", "IP-Setting", 81, true},
         {"SpeedButton5", "AD SET", 73, true}, {"Expand_Battery", "Initial Charge", 112, false},
         {"SpeedButton3", "Battery Discharge", 131, false},

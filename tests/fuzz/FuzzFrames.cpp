@@ -1,7 +1,14 @@
 // Feeds arbitrary bytes to the frame receiver and every status frame it cuts
-// to its decoder, with a real status area attached. Only a conversion error
-// may leave a decoder; anything else ends the run as a crash.
+// to its decoder, with a real status area attached, and every 'H' record to
+// a running history download with its window. Only a conversion error may
+// leave a decoder; anything else ends the run as a crash.
 
+#include "history/HistoryDownload.h"
+#include "history/HistoryMessage.h"
+#include "history/HistoryRecord.h"
+#include "history/StringGrid.h"
+#include "history/TfrmHistList.h"
+#include "history/TfrmHistory.h"
 #include "protocol/FieldText.h"
 #include "protocol/FrameCodec.h"
 #include "status/StatusMonitor.h"
@@ -9,6 +16,7 @@
 
 #include <QApplication>
 #include <QTabWidget>
+#include <QTimer>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -17,6 +25,9 @@ namespace {
 
 zelt::StatusMonitor* monitor = nullptr;
 std::uint8_t testAlertShown = 0;
+zelt::RequestScheduler* scheduler = nullptr;
+QTimer* timer1 = nullptr;
+zelt::HistoryDownload* download = nullptr;
 
 void Dispatch(zelt::FrameReceiver& rx)
 {
@@ -30,6 +41,7 @@ void Dispatch(zelt::FrameReceiver& rx)
         case 'R': monitor->DecodeRectifierStatus(rx.RxBody); break;
         case 'K': monitor->DecodeAlarmStatus(rx.RxBody); break;
         case 'U': monitor->DecodeUnitStatus(rx.RxBody); break;
+        case 'H': download->History_Display(rx.RxBody); break;
         default: break;
         }
     } catch (const zelt::EConvertError&) {
@@ -46,6 +58,11 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
     auto* pages = new QTabWidget;
     monitor = new zelt::StatusMonitor(*pages, testAlertShown);
     zelt::SetStandardErrorSink([](const QString&) {});
+    zelt::SetHistoryMessageSink([](zelt::HistoryMessageKind, const QString&, const QString&) {});
+    scheduler = new zelt::RequestScheduler;
+    timer1 = new QTimer;
+    download = new zelt::HistoryDownload(*scheduler, *timer1, {[](const std::string&) {}, [] { return true; }});
+    new zelt::TfrmHistory(*download, *new zelt::TfrmHistList);
     return 0;
 }
 
@@ -64,6 +81,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t readSize = (mode >> 1) + 1;
 
     testAlertShown = 0;
+    // A download that has just started: records fill the grid from row 1.
+    download->Start();
+    download->Window()->Grid().ClearRows(zelt::HistoryPageRows);
     zelt::FrameReceiver rx;
     for (std::size_t at = 0; at < line.size(); at += readSize) {
         rx.Assemble(std::string_view(line).substr(at, readSize));

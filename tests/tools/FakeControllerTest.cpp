@@ -106,6 +106,19 @@ TEST(FakeController, HistoryPagingEndsWithTheLastRecordBit)
     EXPECT_LT(frames[0].body.substr(5, 14), frames[24].body.substr(5, 14));
 }
 
+TEST(FakeController, HistoryFallsSilentFromTheGivenRecord)
+{
+    Scenario scenario;
+    scenario.historySilentFrom = 3;
+    SlaveSide line(scenario);
+    for (const char* request : {"H001", "H002", "H003", "H004", "H002"})
+        line.writeFrame(request);
+    const auto& frames = line.waitFrames(3);
+    EXPECT_EQ(line.collectFor(150).size(), 3u);
+    ASSERT_EQ(frames.size(), 3u);
+    EXPECT_EQ(frames[2].body.substr(2, 3), "002");
+}
+
 TEST(FakeController, HistoryOfNothingAnswersNothing)
 {
     Scenario none;

@@ -55,6 +55,17 @@ TEST(PlantModel, HistoryIsBoundedAndDated)
     EXPECT_TRUE(MakeHistory(0, Now).empty());
 }
 
+// Every alarm bit the history grid shows (all of d1 to d8 but d4) is set in
+// some record of the default history.
+TEST(PlantModel, DefaultHistorySetsEveryShownAlarmBit)
+{
+    std::array<int, 8> seen{};
+    for (const HistoryEntry& e : MakeHistory(Scenario{}.historyCount, Now))
+        for (std::size_t d = 0; d < seen.size(); ++d)
+            seen[d] |= e.alarmDigits[d];
+    EXPECT_EQ(seen, (std::array<int, 8>{0xF, 0xF, 0xF, 0, 0xF, 0xF, 0xF, 0xF}));
+}
+
 // Days from today to the next test, as the console works it out from the
 // last test date and the interval code of the status record.
 int DaysToNextTest(const std::string& record, const QDate& today)

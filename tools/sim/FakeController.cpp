@@ -143,6 +143,8 @@ void FakeController::answerHistory(const std::string& payload)
     const auto& history = plant_.history;
     if (number < 1 || static_cast<std::size_t>(number) > history.size())
         return;
+    if (scenario_.historySilentFrom > 0 && number >= scenario_.historySilentFrom)
+        return;
     const bool last = static_cast<std::size_t>(number) == history.size();
     reply('H', EncodeHistoryRecord(history[static_cast<std::size_t>(number) - 1], number, last));
 }

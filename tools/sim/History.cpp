@@ -16,18 +16,32 @@ struct EventKind {
     int battCurrent;
 };
 
-constexpr std::array<EventKind, 12> Events{{
-    {{0, 0, 0x3, 0, 0, 0, 0xA, 0}, 501, -38},  // AC#1 fail: units 1 and 2 down, battery on discharge
-    {{0, 0, 0, 0, 0, 0, 0, 0}, 535, 9},        // cleared, battery recharging
-    {{0, 0x2, 0, 0, 0, 0, 0, 0}, 535, 0},      // battery 1 breaker open
+// Each alarm is followed by its clearing. Over the twelve alarms every bit
+// of the digits the history shows is set at least once.
+constexpr std::array<EventKind, 24> Events{{
+    {{0x1, 0, 0x3, 0, 0, 0, 0xA, 0}, 501, -38}, // AC#1 fail: units 1 and 2 down, battery on discharge
+    {{0, 0, 0, 0, 0, 0, 0, 0}, 535, 9},          // cleared, battery recharging
+    {{0x1, 0, 0, 0, 0, 0, 0, 0x1}, 535, 0},      // AC#2 fail
     {{0, 0, 0, 0, 0, 0, 0, 0}, 535, 1},
-    {{0x4, 0, 0, 0, 0, 0, 0x2, 0}, 478, -41},  // DC low voltage while on discharge
+    {{0x2, 0, 0, 0, 0, 0, 0, 0}, 581, 2},        // DC high voltage
+    {{0, 0, 0, 0, 0, 0, 0, 0}, 535, 1},
+    {{0xC, 0, 0, 0, 0, 0, 0x2, 0}, 441, -41},    // DC and battery low voltage while on discharge
     {{0, 0, 0, 0, 0, 0, 0, 0}, 535, 12},
-    {{0, 0, 0x4, 0, 0, 0, 0, 0}, 535, 1},      // unit 3 fail
+    {{0, 0x5, 0, 0, 0, 0, 0, 0}, 535, 0},        // both battery breakers open
     {{0, 0, 0, 0, 0, 0, 0, 0}, 535, 1},
-    {{0, 0, 0, 0, 0, 0, 0, 0x2}, 535, 1},      // battery 1 high temperature
+    {{0, 0xA, 0, 0, 0, 0, 0, 0}, 425, 0},        // both LVDs open
     {{0, 0, 0, 0, 0, 0, 0, 0}, 535, 1},
-    {{0, 0, 0, 0, 0, 0, 0x1, 0}, 535, 1},      // alarm board communication
+    {{0, 0, 0xC, 0, 0, 0, 0, 0}, 535, 1},        // units 3 and 4 fail
+    {{0, 0, 0, 0, 0, 0, 0, 0}, 535, 1},
+    {{0, 0, 0, 0, 0xD, 0, 0, 0}, 535, 1},        // DC breaker open, both temperature sensors fail
+    {{0, 0, 0, 0, 0, 0, 0, 0}, 535, 1},
+    {{0, 0, 0, 0, 0, 0xF, 0, 0}, 530, -3},       // battery block faults on both strings
+    {{0, 0, 0, 0, 0, 0, 0, 0}, 535, 1},
+    {{0, 0, 0, 0, 0, 0, 0x5, 0}, 535, 1},        // alarm board communication, shelf configuration
+    {{0, 0, 0, 0, 0, 0, 0, 0}, 535, 1},
+    {{0, 0, 0, 0, 0, 0, 0, 0xA}, 535, 1},        // both batteries hot
+    {{0, 0, 0, 0, 0, 0, 0, 0}, 535, 1},
+    {{0, 0, 0, 0, 0x2, 0, 0, 0x4}, 535, 1},      // both batteries cold
     {{0, 0, 0, 0, 0, 0, 0, 0}, 535, 1},
 }};
 

@@ -8,7 +8,7 @@ namespace zelt::sim {
 
 namespace {
 
-int ParseCount(const std::string& text)
+int ParseCount(const std::string& option, const std::string& text, int low)
 {
     std::size_t used = 0;
     int value = -1;
@@ -17,9 +17,9 @@ int ParseCount(const std::string& text)
     } catch (const std::exception&) {
         used = 0;
     }
-    if (used != text.size() || value < 0 || value > static_cast<int>(HistoryCapacity))
-        throw std::invalid_argument("--history needs a number from 0 to " + std::to_string(HistoryCapacity) + ", not '"
-                                    + text + "'");
+    if (used != text.size() || value < low || value > static_cast<int>(HistoryCapacity))
+        throw std::invalid_argument(option + " needs a number from " + std::to_string(low) + " to "
+                                    + std::to_string(HistoryCapacity) + ", not '" + text + "'");
     return value;
 }
 
@@ -60,7 +60,9 @@ SimOptions ParseOptions(const std::vector<std::string>& args)
         } else if (arg == "--device") {
             options.device = value();
         } else if (arg == "--history") {
-            options.scenario.historyCount = ParseCount(value());
+            options.scenario.historyCount = ParseCount(arg, value(), 0);
+        } else if (arg == "--history-silent-from") {
+            options.scenario.historySilentFrom = ParseCount(arg, value(), 1);
         } else if (arg == "--rate") {
             options.scenario.rate = ParseRate(value());
         } else if (arg == "--silent") {
@@ -92,6 +94,8 @@ std::string UsageText()
            "  --port COMn     alias to publish, COM1 to COM8 (default COM1)\n"
            "  --device PATH   use a serial device instead (null-modem cable), 57600 8N1\n"
            "  --history N     alarm history records, 0 to 200 (default 25; 0 answers nothing)\n"
+           "  --history-silent-from N\n"
+           "                  answer no history request from record N (1 to 200) on\n"
            "  --silent        never acknowledge a command\n"
            "  --nak           acknowledge every command with \"0\" and apply nothing\n"
            "  --alarms        cycle alarms: AC fail on unit 2, battery 1 breaker open, discharge\n"

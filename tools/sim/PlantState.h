@@ -16,6 +16,7 @@ namespace zelt::sim {
 // The scenario flags of the command line.
 struct Scenario {
     int historyCount = 25;   // records in the alarm history at start
+    int historySilentFrom = 0; // no answer to history requests from this record on; 0 answers all
     bool silent = false;     // never acknowledge a command
     bool nak = false;        // acknowledge every command with "0" and apply nothing
     bool alarms = false;     // cycle a few alarms on and off
