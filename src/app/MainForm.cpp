@@ -2,6 +2,10 @@
 
 #include "app/ResultLine.h"
 #include "app/ToolbarGlyphs.h"
+#include "battery/TBattDisch.h"
+#include "battery/TfrmSetDisch.h"
+#include "battery/TfrmSetTime.h"
+#include "battery/TfrmShow.h"
 #include "protocol/SchedulerDispatch.h"
 #include "serial/PortDialog.h"
 #include "ui/Colours.h"
@@ -44,7 +48,7 @@ const std::vector<std::vector<ToolbarButton>> ToolbarRows = {
      {"Port", "Port", 49, Glyph::Port, &TMain_Form::PortClick},
      {"btnConnect", "Connect", 56, Glyph::Connect, &TMain_Form::btnConnectClick},
      {"btnDisconnect", "Disconnect", 68, Glyph::Disconnect, &TMain_Form::btnDisconnectClick},
-     {"Clock", "Clock", 57, Glyph::Clock, nullptr},
+     {"Clock", "Clock", 57, Glyph::Clock, &TMain_Form::ClockClick},
 
      {"btnAlarm", "Alarm", 65, Glyph::Alarm, nullptr},
 
@@ -58,9 +62,9 @@ const std::vector<std::vector<ToolbarButton>> ToolbarRows = {
 
      {"SpeedButton5", "AD SET", 73, Glyph::Measure, nullptr}},
 
-    {{"Expand_Battery", "Initial Charge", 112, Glyph::Charge, nullptr},
+    {{"Expand_Battery", "Initial Charge", 112, Glyph::Charge, &TMain_Form::Expand_BatteryClick},
 
-     {"SpeedButton3", "Battery Discharge", 131, Glyph::Discharge, nullptr}},
+     {"SpeedButton3", "Battery Discharge", 131, Glyph::Discharge, &TMain_Form::SpeedButton3Click}},
 };
 
 QLabel* MakeLamp(QWidget* parent, const char* name, const char* caption, int x)
@@ -107,7 +111,8 @@ TMain_Form::TMain_Form(QWidget* parent)
 
     pageControl1_ = new QTabWidget(central);
     pageControl1_->setObjectName(QStringLiteral("PageControl1"));
-    status_ = std::make_unique<StatusMonitor>(*pageControl1_, TestAlertShown);
+    frmShow_ = std::make_unique<TfrmShow>(TestAlertShown);
+    status_ = std::make_unique<StatusMonitor>(*pageControl1_, TestAlertShown, *frmShow_);
     layout->addWidget(pageControl1_, 1);
 
     mmResult_ = new QPlainTextEdit(central);
@@ -127,6 +132,12 @@ TMain_Form::TMain_Form(QWidget* parent)
 
     ConnectPort();
     FormCreate();
+
+    battDisch_ = std::make_unique<TBattDisch>(
+        BattDischLinks{scheduler_, status_->Snapshot(), status_->Area(), *frmShow_, TestAlertShown,
+                       [this](const QString& line) { AddResultLine(line); }},
+        this);
+    frmSetDisch_ = std::make_unique<TfrmSetDisch>(scheduler_, status_->Snapshot(), this);
 }
 
 TMain_Form::~TMain_Form()
@@ -295,6 +306,29 @@ void TMain_Form::FallBackToDisconnected()
     btnConnect_->setEnabled(true);
 }
 
+void TMain_Form::ClockClick()
+{
+    RunGuarded([&] {
+        scheduler_.Pause();
+        frmSetTime_ = std::make_unique<TfrmSetTime>(scheduler_, this);
+        frmSetTime_->MakeMonthEditable();
+        frmSetTime_->exec();
+    });
+}
+
+void TMain_Form::Expand_BatteryClick()
+{
+    RunGuarded([&] {
+        frmSetDisch_ = std::make_unique<TfrmSetDisch>(scheduler_, status_->Snapshot(), this);
+        frmSetDisch_->exec();
+    });
+}
+
+void TMain_Form::SpeedButton3Click()
+{
+    RunGuarded([&] { battDisch_->Open(); });
+}
+
 void TMain_Form::Timer1Timer()
 {
     RunGuarded([&] { scheduler_.Tick(*this); });
@@ -339,6 +373,11 @@ void TMain_Form::DecodeAlarmStatus()
 void TMain_Form::DecodeUnitStatus()
 {
     status_->DecodeUnitStatus(rx_.RxBody);
+}
+
+void TMain_Form::HandleBattTestReply()
+{
+    battDisch_->HandleBattTestReply(rx_.RxBody);
 }
 
 void TMain_Form::HandleSettingAck()

@@ -1,9 +1,14 @@
 // Feeds arbitrary bytes to the frame receiver and every status frame it cuts
-// to its decoder, with a real status area attached. Only a conversion error
-// may leave a decoder; anything else ends the run as a crash.
+// to its decoder, with a real status area attached, and every battery test
+// reply to the battery discharge test window, whose tick then applies it.
+// Only a conversion error may leave a decoder or the tick; anything else
+// ends the run as a crash.
 
+#include "battery/TBattDisch.h"
+#include "battery/TfrmShow.h"
 #include "protocol/FieldText.h"
 #include "protocol/FrameCodec.h"
+#include "protocol/Scheduler.h"
 #include "status/StatusMonitor.h"
 #include "ui/StandardError.h"
 
@@ -16,6 +21,9 @@
 namespace {
 
 zelt::StatusMonitor* monitor = nullptr;
+zelt::TfrmShow* frmShow = nullptr;
+zelt::TBattDisch* battDisch = nullptr;
+zelt::RequestScheduler scheduler;
 std::uint8_t testAlertShown = 0;
 
 void Dispatch(zelt::FrameReceiver& rx)
@@ -30,6 +38,10 @@ void Dispatch(zelt::FrameReceiver& rx)
         case 'R': monitor->DecodeRectifierStatus(rx.RxBody); break;
         case 'K': monitor->DecodeAlarmStatus(rx.RxBody); break;
         case 'U': monitor->DecodeUnitStatus(rx.RxBody); break;
+        case 'L':
+            battDisch->HandleBattTestReply(rx.RxBody);
+            battDisch->ApplyBattTestBody();
+            break;
         default: break;
         }
     } catch (const zelt::EConvertError&) {
@@ -44,7 +56,10 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     new QApplication(*argc, *argv);
     auto* pages = new QTabWidget;
-    monitor = new zelt::StatusMonitor(*pages, testAlertShown);
+    frmShow = new zelt::TfrmShow(testAlertShown);
+    monitor = new zelt::StatusMonitor(*pages, testAlertShown, *frmShow);
+    battDisch = new zelt::TBattDisch(zelt::BattDischLinks{scheduler, monitor->Snapshot(), monitor->Area(), *frmShow,
+                                                          testAlertShown, [](const QString&) {}});
     zelt::SetStandardErrorSink([](const QString&) {});
     return 0;
 }
@@ -69,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         rx.Assemble(std::string_view(line).substr(at, readSize));
         Dispatch(rx);
     }
-    if (monitor->frmShow().isVisible())
-        monitor->frmShow().hide();
+    if (frmShow->isVisible())
+        frmShow->hide();
     return 0;
 }
