@@ -160,8 +160,8 @@ TBattDisch::TBattDisch(BattDischLinks links, QWidget* parent)
 
     // The start-up instances of the two dialogs, hidden; "End date Set"
     // replaces the date dialog by a new one each time.
-    frmSetDate_ = std::make_unique<TfrmSetDate>(*this, *frmDataSetCheck_, links_.scheduler, links_.testAlertShown, this);
     frmDataSetCheck_ = std::make_unique<TfrmDataSetCheck>(*this);
+    frmSetDate_ = std::make_unique<TfrmSetDate>(*this, *frmDataSetCheck_, links_.scheduler, links_.testAlertShown, this);
     FormCreate();
 }
 
