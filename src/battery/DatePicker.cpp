@@ -40,7 +40,10 @@ DatePicker::DatePicker(QWidget* parent)
     cbMonth->setAccessibleName(QStringLiteral("Month"));
 
     connect(cbMonth, &QComboBox::currentTextChanged, this, [this] { RunGuarded([this] { cbMonthChange(); }); });
-    connect(spinedtYear, &QSpinBox::textChanged, this, [this] { RunGuarded([this] { spinedtYearChange(); }); });
+    // Typing runs the text hook (an emptied box has no value); a new value,
+    // typed or set, is signalled by the box itself.
+    spinedtYear->OnTextChange = [this] { spinedtYearChange(); };
+    connect(spinedtYear, &QSpinBox::valueChanged, this, [this] { RunGuarded([this] { spinedtYearChange(); }); });
     spinedtYear->OnExit = [this] { spinedtYearExit(); };
 }
 

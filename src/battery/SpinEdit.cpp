@@ -11,6 +11,10 @@ TSpinEdit::TSpinEdit(const char* name, int minimum, int maximum, int maxLength, 
     setObjectName(QString::fromLatin1(name));
     setRange(minimum, maximum);
     lineEdit()->setMaxLength(maxLength);
+    connect(lineEdit(), &QLineEdit::textChanged, this, [this] {
+        if (OnTextChange)
+            RunGuarded(OnTextChange);
+    });
 }
 
 void TSpinEdit::FillEmpty()

@@ -1,8 +1,10 @@
 #pragma once
 
-// A spin edit of the date dialogs: a whole-number box with a range, at most
-// a few characters, and a hook that runs when the operator leaves the box
-// (before the box settles its text, so that the hook still sees it empty).
+// A spin edit of the date dialogs: a whole-number box with a range and at
+// most a few characters. Two hooks: one runs at every change of its text
+// (also to a text that is no value yet, such as an empty box), the other when
+// the operator leaves the box (before the box settles its text, so that the
+// hook still sees it empty).
 
 #include <QSpinBox>
 #include <functional>
@@ -14,6 +16,7 @@ class TSpinEdit : public QSpinBox {
 public:
     TSpinEdit(const char* name, int minimum, int maximum, int maxLength, QWidget* parent = nullptr);
 
+    std::function<void()> OnTextChange;
     std::function<void()> OnExit;
 
     bool IsEmpty() const { return cleanText().isEmpty(); }
