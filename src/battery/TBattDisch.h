@@ -15,7 +15,6 @@
 #include <memory>
 #include <string>
 
-class QButtonGroup;
 class QComboBox;
 class QLabel;
 class QLineEdit;

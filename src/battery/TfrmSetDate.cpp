@@ -12,7 +12,6 @@
 #include "ui/Panels.h"
 #include "ui/StandardError.h"
 
-#include <QComboBox>
 #include <QDate>
 #include <QHBoxLayout>
 #include <QLabel>

@@ -9,7 +9,6 @@
 #include "ui/Panels.h"
 #include "ui/StandardError.h"
 
-#include <QComboBox>
 #include <QDateTime>
 #include <QGridLayout>
 #include <QGroupBox>

@@ -83,6 +83,15 @@ TEST_F(ClockDialog, EmptyBoxesGetTheirMinimum)
     }
 }
 
+TEST_F(ClockDialog, CurrentSetTakesThePcClock)
+{
+    const QDateTime before = QDateTime::currentDateTime();
+    dialog.Button1->click();
+    EXPECT_EQ(Calendar(), before.date());
+    EXPECT_EQ(Text(dialog.date->cbMonth), std::to_string(before.date().month()));
+    EXPECT_EQ(dialog.spinedtHour->value(), QDateTime::currentDateTime().time().hour());
+}
+
 TEST_F(ClockDialog, OkSendsTheFourteenDigitsOnce)
 {
     dialog.FillFrom(QDateTime(QDate(2024, 7, 5), QTime(8, 9, 3)));
