@@ -161,8 +161,14 @@ TEST_F(BatteryLive, InitialChargeStartsTheCharge)
     });
     EXPECT_EQ(LastReceived('C'), "C15");
     ASSERT_TRUE(test::WaitUntil([&] { return LogEndsWith("Setting Sucess! <<---"); }, 3000));
-    controller.pushNow();
-    ASSERT_TRUE(test::WaitUntil([&] { return window.Status().Snapshot().InitialChargeActive == 1; }, 3000));
+    // A record set whenever the line is idle, until one 'R' record has come through.
+    ASSERT_TRUE(test::WaitUntil(
+        [&] {
+            if (controller.outputIdle())
+                controller.pushNow();
+            return window.Status().Snapshot().InitialChargeActive == 1;
+        },
+        5000));
     const std::string end = window.Status().Area().Text("pnlInitial_Time");
     EXPECT_EQ(end.substr(2, 1), "/") << end;
 }
