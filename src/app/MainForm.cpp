@@ -133,11 +133,13 @@ TMain_Form::TMain_Form(QWidget* parent)
     ConnectPort();
     FormCreate();
 
+    // The hidden start-up instances of the battery test windows. The alert
+    // window came first: the status decoder raises it.
+    frmSetDisch_ = std::make_unique<TfrmSetDisch>(scheduler_, status_->Snapshot(), this);
     battDisch_ = std::make_unique<TBattDisch>(
         BattDischLinks{scheduler_, status_->Snapshot(), status_->Area(), *frmShow_, TestAlertShown,
                        [this](const QString& line) { AddResultLine(line); }},
         this);
-    frmSetDisch_ = std::make_unique<TfrmSetDisch>(scheduler_, status_->Snapshot(), this);
 }
 
 TMain_Form::~TMain_Form()
