@@ -1,5 +1,6 @@
 // Per-record cost of the status decoders, onto the real status area.
 
+#include "battery/TfrmShow.h"
 #include "protocol/FrameCodec.h"
 #include "sim/PlantState.h"
 #include "sim/Records.h"
@@ -21,7 +22,8 @@ std::string ReceivedBody(char letter, const std::string& payload)
 struct DecodeFixture {
     QTabWidget pages;
     std::uint8_t testAlertShown = 0;
-    zelt::StatusMonitor monitor{pages, testAlertShown};
+    zelt::TfrmShow frmShow{testAlertShown};
+    zelt::StatusMonitor monitor{pages, testAlertShown, frmShow};
     zelt::sim::PlantState plant = zelt::sim::MakePlant(zelt::sim::Scenario{}, QDateTime::currentDateTime());
 };
 

@@ -9,6 +9,10 @@
 #include "config/TfrmSetting.h"
 #include "history/TfrmHistList.h"
 #include "history/TfrmHistory.h"
+#include "battery/TBattDisch.h"
+#include "battery/TfrmSetDisch.h"
+#include "battery/TfrmSetTime.h"
+#include "battery/TfrmShow.h"
 #include "protocol/SchedulerDispatch.h"
 #include "serial/PortDialog.h"
 #include "ui/Colours.h"
@@ -51,7 +55,7 @@ const std::vector<std::vector<ToolbarButton>> ToolbarRows = {
      {"Port", "Port", 49, Glyph::Port, &TMain_Form::PortClick},
      {"btnConnect", "Connect", 56, Glyph::Connect, &TMain_Form::btnConnectClick},
      {"btnDisconnect", "Disconnect", 68, Glyph::Disconnect, &TMain_Form::btnDisconnectClick},
-     {"Clock", "Clock", 57, Glyph::Clock, nullptr},
+     {"Clock", "Clock", 57, Glyph::Clock, &TMain_Form::ClockClick},
 
      {"btnAlarm", "Alarm", 65, Glyph::Alarm, &TMain_Form::btnAlarmClick},
 
@@ -65,9 +69,9 @@ const std::vector<std::vector<ToolbarButton>> ToolbarRows = {
 
      {"SpeedButton5", "AD SET", 73, Glyph::Measure, &TMain_Form::SpeedButton5Click}},
 
-    {{"Expand_Battery", "Initial Charge", 112, Glyph::Charge, nullptr},
+    {{"Expand_Battery", "Initial Charge", 112, Glyph::Charge, &TMain_Form::Expand_BatteryClick},
 
-     {"SpeedButton3", "Battery Discharge", 131, Glyph::Discharge, nullptr}},
+     {"SpeedButton3", "Battery Discharge", 131, Glyph::Discharge, &TMain_Form::SpeedButton3Click}},
 };
 
 QLabel* MakeLamp(QWidget* parent, const char* name, const char* caption, int x)
@@ -119,7 +123,8 @@ TMain_Form::TMain_Form(QWidget* parent)
 
     pageControl1_ = new QTabWidget(central);
     pageControl1_->setObjectName(QStringLiteral("PageControl1"));
-    status_ = std::make_unique<StatusMonitor>(*pageControl1_, TestAlertShown);
+    frmShow_ = std::make_unique<TfrmShow>(TestAlertShown);
+    status_ = std::make_unique<StatusMonitor>(*pageControl1_, TestAlertShown, *frmShow_);
     layout->addWidget(pageControl1_, 1);
 
     mmResult_ = new QPlainTextEdit(central);
@@ -139,6 +144,14 @@ TMain_Form::TMain_Form(QWidget* parent)
 
     ConnectPort();
     FormCreate();
+
+    // The hidden start-up instances of the battery test windows. The alert
+    // window came first: the status decoder raises it.
+    frmSetDisch_ = std::make_unique<TfrmSetDisch>(scheduler_, status_->Snapshot(), this);
+    battDisch_ = std::make_unique<TBattDisch>(
+        BattDischLinks{scheduler_, status_->Snapshot(), status_->Area(), *frmShow_, TestAlertShown,
+                       [this](const QString& line) { AddResultLine(line); }},
+        this);
 }
 
 TMain_Form::~TMain_Form()
@@ -379,6 +392,29 @@ void TMain_Form::History_Display()
     history_.History_Display(rx_.RxBody);
 }
 
+void TMain_Form::ClockClick()
+{
+    RunGuarded([&] {
+        scheduler_.Pause();
+        frmSetTime_ = std::make_unique<TfrmSetTime>(scheduler_, this);
+        frmSetTime_->MakeMonthEditable();
+        frmSetTime_->exec();
+    });
+}
+
+void TMain_Form::Expand_BatteryClick()
+{
+    RunGuarded([&] {
+        frmSetDisch_ = std::make_unique<TfrmSetDisch>(scheduler_, status_->Snapshot(), this);
+        frmSetDisch_->exec();
+    });
+}
+
+void TMain_Form::SpeedButton3Click()
+{
+    RunGuarded([&] { battDisch_->Open(); });
+}
+
 void TMain_Form::Timer1Timer()
 {
     RunGuarded([&] { scheduler_.Tick(*this); });
@@ -423,6 +459,11 @@ void TMain_Form::DecodeAlarmStatus()
 void TMain_Form::DecodeUnitStatus()
 {
     status_->DecodeUnitStatus(rx_.RxBody);
+}
+
+void TMain_Form::HandleBattTestReply()
+{
+    battDisch_->HandleBattTestReply(rx_.RxBody);
 }
 
 void TMain_Form::HandleSettingAck()

@@ -24,6 +24,7 @@ class QTabWidget;
 
 namespace zelt {
 
+class TBattDisch;
 class TfrmComPort;
 class TfrmSetting;
 class TfrmAlarm;
@@ -32,6 +33,9 @@ class TfrmADSetting;
 class TForm1;
 class TfrmHistList;
 class TfrmHistory;
+class TfrmSetDisch;
+class TfrmSetTime;
+class TfrmShow;
 class TSpeedButton;
 
 class TMain_Form : public QMainWindow, private SchedulerLink {
@@ -47,8 +51,14 @@ public:
     QTimer& Timer1() { return timer1_; }
     QTimer& Timer2() { return status_->Timer2(); }
     QTimer& Timer3() { return status_->Timer3(); }
-    // The status tabs, their decoders, the snapshot and the battery alert window.
+    // The status tabs, their decoders and the snapshot.
     StatusMonitor& Status() { return *status_; }
+    // The battery test windows: the alert, the discharge test window (created
+    // once) and the newest initial charge and clock dialogs.
+    TfrmShow& frmShow() { return *frmShow_; }
+    TBattDisch& BattDisch() { return *battDisch_; }
+    TfrmSetDisch* frmSetDisch() { return frmSetDisch_.get(); }
+    TfrmSetTime* frmSetTime() { return frmSetTime_.get(); }
     QTabWidget* PageControl1() const { return pageControl1_; }
     QPlainTextEdit* mmResult() const { return mmResult_; }
     // The five panels of ComSetting; the fifth shows the port's device name.
@@ -115,7 +125,7 @@ private:
     // history and battery test windows as they are built.
     void History_Display();
     void DecodeAlarmStatus();
-    void HandleBattTestReply() {}
+    void HandleBattTestReply();
     void DecodeRectifierStatus();
     void DecodeUnitStatus();
     // The alarm history download's step (request kind 18).
@@ -135,7 +145,11 @@ private:
     QPlainTextEdit* mmResult_ = nullptr;
     std::array<QLabel*, 5> comSettingPanels_{};
     QTimer timer1_;
+    std::unique_ptr<TfrmShow> frmShow_;
     std::unique_ptr<StatusMonitor> status_;
+    std::unique_ptr<TBattDisch> battDisch_;
+    std::unique_ptr<TfrmSetDisch> frmSetDisch_;
+    std::unique_ptr<TfrmSetTime> frmSetTime_;
 
     // The lamps hook into the port's events: they are declared after it so
     // that they are destroyed first and give its handlers back.

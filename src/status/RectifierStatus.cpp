@@ -4,7 +4,7 @@
 #include "status/StatusArea.h"
 #include "status/StatusSnapshot.h"
 #include "status/TestDates.h"
-#include "status/TfrmShow.h"
+#include "status/TestAlertWindow.h"
 #include "ui/Colours.h"
 
 #include <QTimer>

@@ -12,7 +12,7 @@ class QTimer;
 namespace zelt {
 
 class StatusArea;
-class TfrmShow;
+class TestAlertWindow;
 struct StatusSnapshot;
 
 // What the decoder drives on the main window besides the status area.
@@ -21,7 +21,7 @@ struct RectifierEffects {
     std::int32_t& InitBlinkCount;  // Timer2's blink counter
     QTimer& Timer3;                // blinks "Battery Manual Testing"
     std::uint8_t& TestAlertShown;  // 1 while a battery alert is up
-    TfrmShow& frmShow;             // the battery alert window
+    TestAlertWindow& frmShow;      // the battery alert window
 };
 
 // Walks body (the frame text after the type letter) field by field. A head

@@ -7,11 +7,9 @@
 
 namespace zelt {
 
-StatusMonitor::StatusMonitor(QTabWidget& pages, std::uint8_t& testAlertShown, QObject* parent)
-    : QObject(parent),
-      area_(pages),
-      testAlertShown_(testAlertShown),
-      frmShow_(std::make_unique<TfrmShow>(testAlertShown))
+StatusMonitor::StatusMonitor(QTabWidget& pages, std::uint8_t& testAlertShown, TestAlertWindow& frmShow,
+                             QObject* parent)
+    : QObject(parent), area_(pages), testAlertShown_(testAlertShown), frmShow_(frmShow)
 {
     timer2_.setInterval(100);
     timer3_.setInterval(100);
@@ -24,7 +22,7 @@ StatusMonitor::~StatusMonitor() = default;
 void StatusMonitor::DecodeRectifierStatus(const std::string& body)
 {
     zelt::DecodeRectifierStatus(body, snapshot_, area_,
-                                RectifierEffects{timer2_, initBlinkCount_, timer3_, testAlertShown_, *frmShow_});
+                                RectifierEffects{timer2_, initBlinkCount_, timer3_, testAlertShown_, frmShow_});
 }
 
 void StatusMonitor::DecodeAlarmStatus(const std::string& body)

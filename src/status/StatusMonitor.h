@@ -1,17 +1,16 @@
 #pragma once
 
 // The live status monitor of the main window: owns the status snapshot, the
-// status area, the two blink timers with their counters and the battery alert
-// window, and decodes the status records the dispatcher hands it.
+// status area and the two blink timers with their counters, decodes the
+// status records the dispatcher hands it and raises the battery alert.
 
 #include "status/StatusArea.h"
 #include "status/StatusSnapshot.h"
-#include "status/TfrmShow.h"
+#include "status/TestAlertWindow.h"
 
 #include <QObject>
 #include <QTimer>
 #include <cstdint>
-#include <memory>
 #include <string>
 
 class QTabWidget;
@@ -21,9 +20,10 @@ namespace zelt {
 class StatusMonitor : public QObject {
     Q_OBJECT
 public:
-    // Builds the status pages into pages (PageControl1) and the hidden alert
-    // window. testAlertShown is the main window's flag, 1 while an alert is up.
-    StatusMonitor(QTabWidget& pages, std::uint8_t& testAlertShown, QObject* parent = nullptr);
+    // Builds the status pages into pages (PageControl1). testAlertShown is the
+    // main window's flag, 1 while an alert is up; frmShow is the alert window.
+    StatusMonitor(QTabWidget& pages, std::uint8_t& testAlertShown, TestAlertWindow& frmShow,
+                  QObject* parent = nullptr);
     ~StatusMonitor() override;
 
     // body is RxBody of a frame of type 'R', 'K' or 'U'. Conversion errors
@@ -38,7 +38,6 @@ public:
 
     const StatusSnapshot& Snapshot() const { return snapshot_; }
     StatusArea& Area() { return area_; }
-    TfrmShow& frmShow() { return *frmShow_; }
     QTimer& Timer2() { return timer2_; }
     QTimer& Timer3() { return timer3_; }
     std::int32_t InitBlinkCount() const { return initBlinkCount_; }
@@ -48,7 +47,7 @@ private:
     StatusSnapshot snapshot_;
     StatusArea area_;
     std::uint8_t& testAlertShown_;
-    std::unique_ptr<TfrmShow> frmShow_;
+    TestAlertWindow& frmShow_;
     QTimer timer2_;
     QTimer timer3_;
     std::int32_t initBlinkCount_ = 0;

@@ -6,29 +6,11 @@ namespace zelt {
 
 namespace {
 
-struct Date {
-    std::int32_t year;
-    std::int32_t month;
-    std::int32_t day;
-};
+using Date = CalendarDate;
 
 std::string_view Slice(std::string_view text, std::size_t pos, std::size_t n)
 {
     return pos < text.size() ? text.substr(pos, n) : std::string_view();
-}
-
-bool IsLeapYear(std::int32_t year)
-{
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
-
-bool IsRealDate(const Date& d)
-{
-    static constexpr std::int32_t monthDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (d.year < 1 || d.year > 9999 || d.month < 1 || d.month > 12 || d.day < 1)
-        return false;
-    const std::int32_t last = monthDays[d.month - 1] + (d.month == 2 && IsLeapYear(d.year) ? 1 : 0);
-    return d.day <= last;
 }
 
 [[noreturn]] void ThrowInvalidDate()
@@ -64,14 +46,40 @@ std::int64_t DayNumber(const Date& d)
 
 } // namespace
 
-std::string NextTestDate(std::string_view lastTestDate, std::string_view intervalCode)
+bool IsLeapYear(std::int32_t year)
 {
-    Date next = SplitDate(lastTestDate);
-    next.year += intervalCode == "2" ? 2 : 1;
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+std::int32_t DaysInMonth(std::int32_t year, std::int32_t month)
+{
+    static constexpr std::int32_t monthDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (month < 1 || month > 12)
+        return 0;
+    return monthDays[month - 1] + (month == 2 && IsLeapYear(year) ? 1 : 0);
+}
+
+bool IsRealDate(const CalendarDate& d)
+{
+    return d.year >= 1 && d.year <= 9999 && d.day >= 1 && d.day <= DaysInMonth(d.year, d.month);
+}
+
+CalendarDate AddTestYears(const CalendarDate& date, std::int32_t years)
+{
+    CalendarDate next = date;
+    // Wide enough for any year a conversion can give, so that the sum cannot overflow.
+    const std::int64_t year = std::int64_t{date.year} + years;
+    next.year = year < 0 || year > 9999 ? 0 : static_cast<std::int32_t>(year);
     if (!IsRealDate(next))
         next.day = 28;
     if (!IsRealDate(next))
         ThrowInvalidDate();
+    return next;
+}
+
+std::string NextTestDate(std::string_view lastTestDate, std::string_view intervalCode)
+{
+    const Date next = AddTestYears(SplitDate(lastTestDate), intervalCode == "2" ? 2 : 1);
     return ZeroFill(next.year, 4) + ZeroFill(next.month, 2) + ZeroFill(next.day, 2);
 }
 

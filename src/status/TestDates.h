@@ -1,12 +1,33 @@
 #pragma once
 
-// Battery test dates, written "yyyymmdd".
+// Battery test dates: the calendar rules, and the test dates of the status
+// record, written "yyyymmdd".
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace zelt {
+
+struct CalendarDate {
+    std::int32_t year = 0;
+    std::int32_t month = 0;
+    std::int32_t day = 0;
+};
+
+// Divisible by 4 and not by 100, or divisible by 400.
+bool IsLeapYear(std::int32_t year);
+
+// Days of month 1 to 12 in year; 0 for any other month.
+std::int32_t DaysInMonth(std::int32_t year, std::int32_t month);
+
+// A date of the years 1 to 9999 that exists.
+bool IsRealDate(const CalendarDate& date);
+
+// The same month and day years later; a day that does not exist in the
+// target month (29 February in a common year) becomes the 28th. Throws
+// EConvertError "Invalid argument to date encode" when that is no date either.
+CalendarDate AddTestYears(const CalendarDate& date, std::int32_t years);
 
 // The test after lastTestDate: 2 years later for interval code "2", one year
 // for any other code. A day that does not exist in the target month (29

@@ -73,11 +73,11 @@ TEST(Startup, ToolbarButtons)
     const Case cases[] = {
         {"Exit", "E&xit", 49, true},           {"Port", "Port", 49, true},
         {"btnConnect", "Connect", 56, true},   {"btnDisconnect", "Disconnect", 68, false},
-        {"Clock", "Clock", 57, false},         {"btnAlarm", "Alarm", 65, true},
+        {"Clock", "Clock", 57, true},          {"btnAlarm", "Alarm", 65, true},
         {"Setting", "Setting", 73, true},     {"Alarm_History", "Alarm History", 102, true},
         {"Initial", "History Clear", 103, true}, {"IP_Setting", "IP-Setting", 81, true},
-        {"SpeedButton5", "AD SET", 73, true}, {"Expand_Battery", "Initial Charge", 112, false},
-        {"SpeedButton3", "Battery Discharge", 131, false},
+        {"SpeedButton5", "AD SET", 73, true}, {"Expand_Battery", "Initial Charge", 112, true},
+        {"SpeedButton3", "Battery Discharge", 131, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

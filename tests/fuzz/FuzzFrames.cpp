@@ -1,8 +1,12 @@
 // Feeds arbitrary bytes to the frame receiver and every status frame it cuts
-// to its decoder, with a real status area attached, and every 'H' record to
-// a running history download with its window. Only a conversion error may
-// leave a decoder; anything else ends the run as a crash.
+// to its decoder, with a real status area attached, every 'H' record to a
+// running history download with its window, and every battery test reply to
+// the battery discharge test window, whose tick then applies it. Only a
+// conversion error may leave a decoder or the tick; anything else ends the
+// run as a crash.
 
+#include "battery/TBattDisch.h"
+#include "battery/TfrmShow.h"
 #include "history/HistoryDownload.h"
 #include "history/HistoryMessage.h"
 #include "history/HistoryRecord.h"
@@ -11,6 +15,7 @@
 #include "history/TfrmHistory.h"
 #include "protocol/FieldText.h"
 #include "protocol/FrameCodec.h"
+#include "protocol/Scheduler.h"
 #include "status/StatusMonitor.h"
 #include "ui/StandardError.h"
 
@@ -24,6 +29,8 @@
 namespace {
 
 zelt::StatusMonitor* monitor = nullptr;
+zelt::TfrmShow* frmShow = nullptr;
+zelt::TBattDisch* battDisch = nullptr;
 std::uint8_t testAlertShown = 0;
 zelt::RequestScheduler* scheduler = nullptr;
 QTimer* timer1 = nullptr;
@@ -42,6 +49,10 @@ void Dispatch(zelt::FrameReceiver& rx)
         case 'K': monitor->DecodeAlarmStatus(rx.RxBody); break;
         case 'U': monitor->DecodeUnitStatus(rx.RxBody); break;
         case 'H': download->History_Display(rx.RxBody); break;
+        case 'L':
+            battDisch->HandleBattTestReply(rx.RxBody);
+            battDisch->ApplyBattTestBody();
+            break;
         default: break;
         }
     } catch (const zelt::EConvertError&) {
@@ -56,10 +67,13 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     new QApplication(*argc, *argv);
     auto* pages = new QTabWidget;
-    monitor = new zelt::StatusMonitor(*pages, testAlertShown);
+    frmShow = new zelt::TfrmShow(testAlertShown);
+    monitor = new zelt::StatusMonitor(*pages, testAlertShown, *frmShow);
+    scheduler = new zelt::RequestScheduler;
+    battDisch = new zelt::TBattDisch(zelt::BattDischLinks{*scheduler, monitor->Snapshot(), monitor->Area(), *frmShow,
+                                                          testAlertShown, [](const QString&) {}});
     zelt::SetStandardErrorSink([](const QString&) {});
     zelt::SetHistoryMessageSink([](zelt::HistoryMessageKind, const QString&, const QString&) {});
-    scheduler = new zelt::RequestScheduler;
     timer1 = new QTimer;
     download = new zelt::HistoryDownload(*scheduler, *timer1, {[](const std::string&) {}, [] { return true; }});
     new zelt::TfrmHistory(*download, *new zelt::TfrmHistList);
@@ -89,7 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         rx.Assemble(std::string_view(line).substr(at, readSize));
         Dispatch(rx);
     }
-    if (monitor->frmShow().isVisible())
-        monitor->frmShow().hide();
+    if (frmShow->isVisible())
+        frmShow->hide();
     return 0;
 }

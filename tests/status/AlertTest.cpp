@@ -1,6 +1,5 @@
 #include "StatusFixture.h"
 
-#include "status/TfrmShow.h"
 
 using namespace zelt;
 using namespace zelt::test;
@@ -20,22 +19,10 @@ RRecord DueSoon(const char* verdict)
 
 class BatteryAlert : public StatusFixture {
 protected:
-    TfrmShow& Alert() { return monitor.frmShow(); }
+    TfrmShow& Alert() { return frmShow; }
     std::string Line(int n) { return (n == 1 ? Alert().lbMessage() : Alert().lbMessage2())->text().toStdString(); }
     QColor Line2Background() { return Alert().lbMessage2()->palette().color(QPalette::Window); }
 };
-
-TEST_F(BatteryAlert, CreatedHiddenMaximizedAndOnTop)
-{
-    EXPECT_FALSE(Alert().isVisible());
-    EXPECT_TRUE(Alert().windowState() & Qt::WindowMaximized);
-    EXPECT_TRUE(Alert().windowFlags() & Qt::WindowStaysOnTopHint);
-    EXPECT_EQ(Alert().windowTitle(), QStringLiteral("Battery Alert"));
-    EXPECT_EQ(Alert().palette().color(QPalette::Window), MoneyGreen);
-    EXPECT_EQ(Alert().lbMessage()->palette().color(QPalette::Window), AlertYellow);
-    EXPECT_EQ(Alert().lbMessage()->palette().color(QPalette::WindowText), LampRed);
-    EXPECT_TRUE(Alert().lbMessage2()->font().bold());
-}
 
 TEST_F(BatteryAlert, LowCapacityRaisedOnceUntilClosed)
 {
@@ -70,14 +57,6 @@ TEST_F(BatteryAlert, TestDueSoonForAGoodBattery)
         EXPECT_EQ(Alert().normalGeometry().width(), 350);
         Alert().close();
     }
-}
-
-TEST_F(BatteryAlert, ClosingTheWindowClearsTheFlag)
-{
-    testAlertShown = 1;
-    Alert().show();
-    Alert().close();
-    EXPECT_EQ(testAlertShown, 0);
 }
 
 // Records that must not raise an alert.

@@ -90,7 +90,7 @@ TEST_F(RectifierStatus, FullRecordFillsEveryPanel)
         {"cbSNMP_En4", false}, {"cbTrap_En4", false}};
     for (const auto& [name, checked] : boxes)
         EXPECT_EQ(Checked(name), checked) << name;
-    EXPECT_FALSE(monitor.frmShow().isVisible());
+    EXPECT_FALSE(frmShow.isVisible());
 }
 
 TEST_F(RectifierStatus, FullRecordFillsTheSnapshot)

@@ -4,6 +4,7 @@
 // Controls are read back through the widgets found by their object names.
 
 #include "Records.h"
+#include "battery/TfrmShow.h"
 #include "status/StatusMonitor.h"
 #include "ui/Colours.h"
 #include "ui/Lamp.h"
@@ -19,7 +20,8 @@ class StatusFixture : public ::testing::Test {
 protected:
     QTabWidget pages;
     std::uint8_t testAlertShown = 0;
-    StatusMonitor monitor{pages, testAlertShown};
+    TfrmShow frmShow{testAlertShown};
+    StatusMonitor monitor{pages, testAlertShown, frmShow};
 
     QLabel& Label(const char* name)
     {

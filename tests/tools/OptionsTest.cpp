@@ -19,13 +19,14 @@ TEST(Options, FlagsCombine)
     EXPECT_EQ(ParseOptions({"--device", "/dev/ttyUSB0"}).device, "/dev/ttyUSB0");
     EXPECT_EQ(ParseOptions({"--history-silent-from", "200"}).scenario.historySilentFrom, 200);
     EXPECT_TRUE(ParseOptions({"-h"}).help);
+    EXPECT_EQ(ParseOptions({"--battery", "no-strings"}).scenario.battery, BatteryBook::NoStrings);
 }
 
 TEST(Options, Refusals)
 {
     const std::vector<std::vector<std::string>> bad = {
         {"--port"}, {"--port", "COM9"}, {"--port", "/dev/pts/1"}, {"--history", "-1"}, {"--history", "201"},
-        {"--history", "5x"}, {"--history-silent-from", "0"}, {"--history-silent-from", "201"}, {"--rate", "0"}, {"--rate", "fast"}, {"--rate", "5.5"}, {"--verbose"},
+        {"--history", "5x"}, {"--history-silent-from", "0"}, {"--history-silent-from", "201"}, {"--rate", "0"}, {"--rate", "fast"}, {"--rate", "5.5"}, {"--verbose"}, {"--battery", "bad"},
         {"--port", "COM2", "--device", "/dev/ttyS0"},
     };
     for (const auto& args : bad)

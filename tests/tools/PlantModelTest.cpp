@@ -1,6 +1,7 @@
 // The plant between record sets: the alarm cycle, the history and the scenarios
 // that shape the battery test bookkeeping.
 
+#include "battery/BattCapacity.h"
 #include "sim/History.h"
 #include "sim/PlantModel.h"
 #include "sim/Records.h"
@@ -94,6 +95,31 @@ TEST(PlantModel, BatteryDueScenarioRaisesTheAlert)
 
         const std::string calm = EncodeRectifierStatus(MakePlant(Scenario{}, now), now);
         EXPECT_GE(DaysToNextTest(calm, today), 90);
+    }
+}
+
+TEST(PlantModel, BatteryScenariosGiveTheirVerdicts)
+{
+    const QDateTime now(QDate(2026, 3, 7), QTime(12, 0));
+    const std::tuple<BatteryBook, int, int, bool> cases[] = {
+        {BatteryBook::Good, 1, 2, true},  {BatteryBook::Degraded, 2, 2, true}, {BatteryBook::Low, 3, 2, true},
+        {BatteryBook::None, 0, 2, false}, {BatteryBook::NoStrings, 0, 0, false}};
+    for (const auto& [battery, verdict, strings, tested] : cases) {
+        SCOPED_TRACE(verdict * 10 + strings);
+        Scenario scenario;
+        scenario.battery = battery;
+        const BattTestBook book = MakePlant(scenario, now).battTest;
+        EXPECT_EQ(book.verdict, verdict);
+        EXPECT_EQ(book.strings, strings);
+        EXPECT_EQ(book.lastTestDate != "00000000", tested);
+        if (!tested)
+            continue;
+        // The stored verdict is the one the console works out from the capacities.
+        const std::int64_t rated = CapacityPercent(book.latestCapacity, RatedCapacity(book.strings, true));
+        const std::int64_t toPrevious = CapacityPercent(book.latestCapacity, book.previousCapacity);
+        EXPECT_EQ(CapacityVerdict(std::min(rated, toPrevious)), verdict);
+        EXPECT_EQ(book.percentRated, rated);
+        EXPECT_EQ(book.intervalCode, verdict == 1 ? 2 : 1);
     }
 }
 

@@ -1,12 +1,22 @@
-// zelt6380-screenshots DIR: renders the main window, connected to the
-// simulated controller over a pseudo-terminal, once per status tab, into
-// DIR/main-<tab>.png; the configuration dialogs as they open on the
-// controller's values into DIR/config-<dialog>.png; then the alarm history
-// window after a download from the simulator (DIR/history.png) and its
-// acronym list (DIR/history-acronyms.png). Used to keep the README's
-// pictures true.
+// zelt6380-screenshots DIR: renders every window of the console into DIR,
+// the main window connected to the simulated controller over a
+// pseudo-terminal:
+//   main-<tab>.png           the main window, once per status tab;
+//   config-<dialog>.png      the configuration dialogs as they open on the
+//                            controller's values;
+//   history.png              the alarm history window after a download, and
+//   history-acronyms.png     its acronym list;
+//   battery-discharge-<verdict>.png  the battery discharge test window with a
+//                            good, a degraded and a low battery's bookkeeping;
+//   initial-charge.png, clock.png, test-date.png  the other battery dialogs.
+// Used to keep the README's pictures true.
 
 #include "app/MainForm.h"
+#include "battery/TBattDisch.h"
+#include "battery/TfrmDataSetCheck.h"
+#include "battery/TfrmSetDate.h"
+#include "battery/TfrmSetDisch.h"
+#include "battery/TfrmSetTime.h"
 #include "config/TForm1.h"
 #include "config/TfrmADSetting.h"
 #include "config/TfrmAlarm.h"
@@ -26,9 +36,143 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <utility>
 #include <vector>
+
+namespace {
+
+bool PumpUntil(const std::function<bool()>& done, int ms)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < ms)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    return done();
+}
+
+bool Grab(QWidget& widget, const QDir& dir, const QString& name)
+{
+    QApplication::processEvents();
+    const QString path = dir.filePath(name + QStringLiteral(".png"));
+    if (widget.grab().save(path))
+        return true;
+    std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+    return false;
+}
+
+// Shows a window that is otherwise hidden, grabs it and hides it again.
+bool GrabShown(QWidget& widget, const QDir& dir, const QString& name)
+{
+    widget.show();
+    const bool saved = Grab(widget, dir, name);
+    widget.hide();
+    return saved;
+}
+
+bool SaveMainTabs(zelt::TMain_Form& window, const QDir& dir)
+{
+    const char* names[] = {"rectifier-status", "operating-info", "ethernet-info"};
+    for (int tab = 0; tab < 3; ++tab) {
+        window.PageControl1()->setCurrentIndex(tab);
+        if (!Grab(window, dir, QStringLiteral("main-%1").arg(QString::fromLatin1(names[tab]))))
+            return false;
+    }
+    window.PageControl1()->setCurrentIndex(0);
+    return true;
+}
+
+bool SaveConfigDialogs(zelt::TMain_Form& window, const QDir& dir)
+{
+    zelt::RequestScheduler& scheduler = window.Scheduler();
+    const zelt::StatusSnapshot& snapshot = window.Status().Snapshot();
+    std::vector<std::pair<const char*, std::unique_ptr<QDialog>>> dialogs;
+    dialogs.emplace_back("setting", std::make_unique<zelt::TfrmSetting>(scheduler, snapshot, &window));
+    dialogs.emplace_back("alarm", std::make_unique<zelt::TfrmAlarm>(scheduler, snapshot, &window));
+    dialogs.emplace_back("ip-setting", std::make_unique<zelt::TForm1>(scheduler, window.Status().Area(), &window));
+    dialogs.emplace_back("ad-set", std::make_unique<zelt::TfrmADSetting>(scheduler, &window));
+    dialogs.emplace_back("history-clear", std::make_unique<zelt::TfrmInitial>(scheduler, &window));
+    for (auto& [name, dialog] : dialogs)
+        if (!GrabShown(*dialog, dir, QStringLiteral("config-%1").arg(QString::fromLatin1(name))))
+            return false;
+    scheduler.Release();
+    return true;
+}
+
+// Runs "Alarm History" from the toolbar; the modal window is grabbed from
+// inside its own event loop once the download has ended.
+bool SaveHistory(zelt::TMain_Form& window, const QDir& dir)
+{
+    // The download ends with a message that would wait for OK.
+    bool downloaded = false;
+    bool saved = false;
+    zelt::SetHistoryMessageSink([&](zelt::HistoryMessageKind, const QString&, const QString&) { downloaded = true; });
+    window.CreateHistoryWindows();
+    QTimer::singleShot(0, [&] {
+        zelt::TfrmHistory& history = *window.frmHistory();
+        PumpUntil([&] { return downloaded; }, 20000);
+        saved = Grab(history, dir, QStringLiteral("history"));
+        history.findChild<QAbstractButton*>(QStringLiteral("BitBtn2"))->click();
+        saved = Grab(*window.frmHistList(), dir, QStringLiteral("history-acronyms")) && saved;
+        window.frmHistList()->hide();
+        history.findChild<QAbstractButton*>(QStringLiteral("bbtClose"))->click();
+    });
+    window.findChild<QAbstractButton*>(QStringLiteral("Alarm_History"))->click();
+    if (!downloaded)
+        std::fprintf(stderr, "the history download did not end\n");
+    return saved && downloaded;
+}
+
+// The battery discharge test window after the controller answered 'L' with
+// the bookkeeping of the battery scenario.
+bool SaveBattDisch(zelt::TMain_Form& window, zelt::sim::FakeController& controller, zelt::sim::BatteryBook battery,
+                   const QDir& dir, const char* name)
+{
+    zelt::sim::Scenario scenario;
+    scenario.battery = battery;
+    zelt::sim::BattTestBook book = zelt::sim::MakePlant(scenario, QDateTime::currentDateTime()).battTest;
+    book.lastTestDate = "20250115"; // the same pictures every day
+    controller.plant().battTest = book;
+    zelt::TBattDisch& batt = window.BattDisch();
+    batt.Opening();
+    if (!PumpUntil([&] { return batt.BattTestPending == 0; }, 3000)) {
+        std::fprintf(stderr, "no battery test reply for %s\n", name);
+        return false;
+    }
+    batt.ApplyBattTestBody();
+    batt.Timer1.stop();
+    return GrabShown(batt, dir, QString::fromLatin1(name));
+}
+
+bool SaveBatteryWindows(zelt::TMain_Form& window, zelt::sim::FakeController& controller, const QDir& dir)
+{
+    controller.stopPushing();
+    using zelt::sim::BatteryBook;
+    const std::pair<BatteryBook, const char*> verdicts[] = {{BatteryBook::Good, "battery-discharge-good"},
+                                                            {BatteryBook::Degraded, "battery-discharge-degraded"},
+                                                            {BatteryBook::Low, "battery-discharge-low"}};
+    for (const auto& [battery, name] : verdicts)
+        if (!SaveBattDisch(window, controller, battery, dir, name))
+            return false;
+
+    const QDateTime fixed(QDate(2026, 3, 7), QTime(9, 30, 15));
+    zelt::TfrmSetDisch charge(window.Scheduler(), window.Status().Snapshot());
+    charge.cbFloat->setChecked(true);
+    zelt::TfrmSetTime clockDialog(window.Scheduler());
+    clockDialog.MakeMonthEditable();
+    clockDialog.show();
+    clockDialog.FillFrom(fixed);
+    zelt::TBattDisch& batt = window.BattDisch();
+    zelt::TfrmSetDate dateDialog(batt, batt.frmDataSetCheck(), window.Scheduler(), window.TestAlertShown);
+    dateDialog.MakeMonthEditable();
+    dateDialog.show();
+    dateDialog.FillFrom(fixed.date());
+    return GrabShown(charge, dir, QStringLiteral("initial-charge")) && GrabShown(clockDialog, dir, QStringLiteral("clock"))
+        && GrabShown(dateDialog, dir, QStringLiteral("test-date"));
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -46,61 +190,9 @@ int main(int argc, char** argv)
     window.ComPort11().SetDeviceName(QString::fromStdString(pty.slavePath()));
     window.findChild<QAbstractButton*>(QStringLiteral("btnConnect"))->click();
     controller.startPushing();
+    PumpUntil([] { return false; }, 3500);
 
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < 3500)
-        QApplication::processEvents(QEventLoop::AllEvents, 50);
-
-    bool written = true;
-    auto save = [&](QWidget& widget, const QString& name) {
-        const QString path = dir.filePath(name);
-        if (!widget.grab().save(path)) {
-            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-            written = false;
-        }
-    };
-    const char* names[] = {"rectifier-status", "operating-info", "ethernet-info"};
-    for (int tab = 0; tab < 3; ++tab) {
-        window.PageControl1()->setCurrentIndex(tab);
-        QApplication::processEvents();
-        save(window, QStringLiteral("main-%1.png").arg(QString::fromLatin1(names[tab])));
-    }
-
-    zelt::RequestScheduler& scheduler = window.Scheduler();
-    const zelt::StatusSnapshot& snapshot = window.Status().Snapshot();
-    std::vector<std::pair<const char*, std::unique_ptr<QDialog>>> dialogs;
-    dialogs.emplace_back("setting", std::make_unique<zelt::TfrmSetting>(scheduler, snapshot, &window));
-    dialogs.emplace_back("alarm", std::make_unique<zelt::TfrmAlarm>(scheduler, snapshot, &window));
-    dialogs.emplace_back("ip-setting", std::make_unique<zelt::TForm1>(scheduler, window.Status().Area(), &window));
-    dialogs.emplace_back("ad-set", std::make_unique<zelt::TfrmADSetting>(scheduler, &window));
-    dialogs.emplace_back("history-clear", std::make_unique<zelt::TfrmInitial>(scheduler, &window));
-    for (auto& [name, dialog] : dialogs) {
-        dialog->show();
-        QApplication::processEvents();
-        save(*dialog, QStringLiteral("config-%1.png").arg(QString::fromLatin1(name)));
-        dialog->hide();
-    }
-
-    // The history download ends with a message that would wait for OK.
-    bool downloaded = false;
-    zelt::SetHistoryMessageSink([&](zelt::HistoryMessageKind, const QString&, const QString&) { downloaded = true; });
-    window.CreateHistoryWindows();
-    QTimer::singleShot(0, [&] {
-        zelt::TfrmHistory& history = *window.frmHistory();
-        clock.restart();
-        while (!downloaded && clock.elapsed() < 20000)
-            QApplication::processEvents(QEventLoop::AllEvents, 50);
-        QApplication::processEvents();
-        save(history, QStringLiteral("history.png"));
-        history.findChild<QAbstractButton*>(QStringLiteral("BitBtn2"))->click();
-        QApplication::processEvents();
-        save(*window.frmHistList(), QStringLiteral("history-acronyms.png"));
-        window.frmHistList()->hide();
-        history.findChild<QAbstractButton*>(QStringLiteral("bbtClose"))->click();
-    });
-    window.findChild<QAbstractButton*>(QStringLiteral("Alarm_History"))->click();
-    if (!downloaded)
-        std::fprintf(stderr, "the history download did not end\n");
-    return written && downloaded ? 0 : 1;
+    const bool written = SaveMainTabs(window, dir) && SaveConfigDialogs(window, dir) && SaveHistory(window, dir)
+        && SaveBatteryWindows(window, controller, dir);
+    return written ? 0 : 1;
 }

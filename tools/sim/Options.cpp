@@ -23,6 +23,17 @@ int ParseCount(const std::string& option, const std::string& text, int low)
     return value;
 }
 
+BatteryBook ParseBattery(const std::string& text)
+{
+    const std::pair<const char*, BatteryBook> names[] = {
+        {"good", BatteryBook::Good}, {"degraded", BatteryBook::Degraded}, {"low", BatteryBook::Low},
+        {"none", BatteryBook::None}, {"no-strings", BatteryBook::NoStrings}};
+    for (const auto& [name, book] : names)
+        if (text == name)
+            return book;
+    throw std::invalid_argument("--battery needs good, degraded, low, none or no-strings, not '" + text + "'");
+}
+
 double ParseRate(const std::string& text)
 {
     std::size_t used = 0;
@@ -73,6 +84,8 @@ SimOptions ParseOptions(const std::vector<std::string>& args)
             options.scenario.alarms = true;
         } else if (arg == "--battery-due") {
             options.scenario.batteryDue = true;
+        } else if (arg == "--battery") {
+            options.scenario.battery = ParseBattery(value());
         } else if (arg == "--noise") {
             options.scenario.noise = true;
         } else if (arg == "--help" || arg == "-h") {
@@ -100,6 +113,8 @@ std::string UsageText()
            "  --nak           acknowledge every command with \"0\" and apply nothing\n"
            "  --alarms        cycle alarms: AC fail on unit 2, battery 1 breaker open, discharge\n"
            "  --battery-due   a battery test due in about 30 days (raises the battery alert)\n"
+           "  --battery B     the last battery test: good (default), degraded, low, none\n"
+           "                  (never tested) or no-strings (no battery strings)\n"
            "  --noise         garbage bytes and frames with bad checksums between records\n"
            "  --rate F        record sets (R, K, U) per second, 0.1 to 5 (default 1)\n"
            "  -h, --help      print this text and exit\n";

@@ -13,6 +13,10 @@
 
 namespace zelt::sim {
 
+// The battery test bookkeeping the controller starts with: a last test whose
+// capacity verdict is good, degraded or low, no test at all, or no strings.
+enum class BatteryBook { Good, Degraded, Low, None, NoStrings };
+
 // The scenario flags of the command line.
 struct Scenario {
     int historyCount = 25;   // records in the alarm history at start
@@ -21,6 +25,7 @@ struct Scenario {
     bool nak = false;        // acknowledge every command with "0" and apply nothing
     bool alarms = false;     // cycle a few alarms on and off
     bool batteryDue = false; // a battery test that falls due within 90 days
+    BatteryBook battery = BatteryBook::Good;
     bool noise = false;      // garbage bytes and bad frames between records
     double rate = 1.0;       // record sets ('R', 'K', 'U') per second
 };

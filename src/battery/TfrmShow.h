@@ -4,6 +4,8 @@
 // shown without waiting. Closing it clears the alert flag so that an alert
 // whose condition still holds comes back with the next status record.
 
+#include "status/TestAlertWindow.h"
+
 #include <QColor>
 #include <QWidget>
 #include <cstdint>
@@ -13,7 +15,7 @@ class QLabel;
 
 namespace zelt {
 
-class TfrmShow : public QWidget {
+class TfrmShow : public QWidget, public TestAlertWindow {
     Q_OBJECT
 public:
     // testAlertShown is the main window's flag, 1 while an alert is up.
@@ -22,9 +24,7 @@ public:
     QLabel* lbMessage() const { return lbMessage_; }
     QLabel* lbMessage2() const { return lbMessage2_; }
 
-    // Fills both lines, sets the normal width to 350 pixels and shows the
-    // window without making it modal.
-    void ShowAlert(const std::string& message, const std::string& message2, const QColor& message2Background);
+    void ShowAlert(const std::string& message, const std::string& message2, const QColor& message2Background) override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

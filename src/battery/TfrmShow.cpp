@@ -1,4 +1,4 @@
-#include "status/TfrmShow.h"
+#include "battery/TfrmShow.h"
 
 #include "ui/Colours.h"
 #include "ui/StandardError.h"
@@ -16,6 +16,7 @@ namespace {
 QLabel* NewMessageLine(QWidget* parent, const char* name, const QColor& background)
 {
     auto* label = new QLabel(parent);
+    label->setTextFormat(Qt::PlainText);
     label->setObjectName(QString::fromLatin1(name));
     label->setAlignment(Qt::AlignCenter);
     label->setWordWrap(true);

@@ -1,0 +1,357 @@
+#include "BattFixture.h"
+
+#include "protocol/FieldText.h"
+#include "status/StatusArea.h"
+#include "ui/Colours.h"
+
+#include <QDate>
+#include <QPushButton>
+#include <QRadioButton>
+
+using namespace zelt;
+using namespace zelt::test;
+
+namespace {
+
+// Last test 2014-12-31, interval code 2, type 1, capacities 100 and 85,
+// verdict degraded, one string.
+const std::string DegradedBody = "2014123121100085" "21";
+
+class BattDisch : public BattFixture {};
+
+TEST_F(BattDisch, CreatedWithItsInitialValues)
+{
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Battery Discharge Set"));
+    EXPECT_EQ(Text(window.pnlRate), "86");
+    EXPECT_EQ(Text(window.IntervalBox), "24");
+    EXPECT_EQ(Text(window.cbBoxBattType), "M12V90FT");
+    EXPECT_EQ(Text(window.cbbBankQty), "1");
+    EXPECT_TRUE(window.rgMDchOff->isChecked());
+    EXPECT_EQ(window.BattTestBody, std::string(18, '0'));
+    EXPECT_FALSE(window.Timer1.isActive());
+    EXPECT_EQ(window.Timer1.interval(), 1000);
+    EXPECT_FALSE(window.isVisible());
+}
+
+TEST_F(BattDisch, RequestRepeatsEachTickUntilTheReply)
+{
+    window.Opening();
+    EXPECT_EQ(scheduler.RequestKind, KindBattLoad);
+    EXPECT_EQ(scheduler.SendPermit, 1);
+    EXPECT_EQ(scheduler.ReplyCountdown, 3);
+    EXPECT_TRUE(window.Timer1.isActive());
+    EXPECT_EQ(window.BattTestPending, 1);
+
+    scheduler.Release(); // the request expired without an answer
+    window.ApplyBattTestBody();
+    EXPECT_EQ(scheduler.RequestKind, KindBattLoad);
+
+    Reply(DegradedBody + "tail ignored");
+    EXPECT_EQ(window.BattTestBody, DegradedBody);
+    EXPECT_EQ(window.BattTestPending, 0);
+    ASSERT_EQ(results.size(), 1);
+    EXPECT_TRUE(results[0].startsWith(QStringLiteral("BattTest Test Load Sucess! <<---")));
+
+    scheduler.Release();
+    window.ApplyBattTestBody();
+    EXPECT_EQ(scheduler.RequestKind, KindIdle);
+}
+
+TEST_F(BattDisch, ReplyShorterThanTheBookkeepingIsNoReply)
+{
+    window.Opening();
+    Reply("20141231211000852"); // 17 characters: ETX and checksum would fill the last field
+    EXPECT_EQ(window.BattTestPending, 1);
+    EXPECT_EQ(window.BattTestBody, std::string(18, '0'));
+    EXPECT_TRUE(results.isEmpty());
+}
+
+TEST_F(BattDisch, DegradedBodyFillsTheWindow)
+{
+    Apply(DegradedBody);
+    EXPECT_EQ(Text(window.cbbBankQty), "1");
+    EXPECT_EQ(Text(window.pnlLastDate), "2014/12/31");
+    EXPECT_EQ(Text(window.cbBoxBattType), "M12V90FT");
+    EXPECT_EQ(Text(window.pnlRate), "86");
+    EXPECT_EQ(Text(window.edtDT), "100");
+    EXPECT_EQ(Text(window.edtDTCapa), "85");
+    EXPECT_EQ(Text(window.pnlCapaPrev), "85");
+    EXPECT_EQ(Text(window.pnlRateCapa), "98");
+    EXPECT_EQ(window.BattVerdict, 2);
+    EXPECT_EQ(Background(window.Lab12Month), AlertYellow);
+    EXPECT_EQ(Background(window.LabGood), MoneyGreen);
+    EXPECT_EQ(Background(window.LabCapaLow), MoneyGreen);
+    EXPECT_EQ(Items(window.IntervalBox), (std::vector<std::string>{"12", "--"}));
+    EXPECT_EQ(Text(window.IntervalBox), "--");
+    EXPECT_EQ(Text(window.pnlNextDate), "2016-12-31");
+    EXPECT_EQ(Text(window.pnlNextTestDate), "");
+    EXPECT_TRUE(window.btnTestDateSet->isEnabled());
+    EXPECT_TRUE(errors.isEmpty()) << errors.join('|').toStdString();
+}
+
+TEST_F(BattDisch, VerdictCodesColourTheLinesAndRenameTheSecondInterval)
+{
+    const std::tuple<char, int, const char*, QLabel*> cases[] = {
+        {'0', 0, "24", nullptr}, {'1', 1, "24", window.LabGood}, {'2', 2, "--", window.Lab12Month},
+        {'3', 3, "--", window.LabCapaLow}};
+    for (const auto& [code, verdict, second, line] : cases) {
+        std::string body = "2016022911100085" "01";
+        body[16] = code;
+        Apply(body);
+        EXPECT_EQ(window.BattVerdict, verdict) << code;
+        EXPECT_EQ(window.IntervalBox->itemText(1).toStdString(), second) << code;
+        EXPECT_EQ(Text(window.IntervalBox), "12") << code;
+        for (QLabel* each : {window.LabGood, window.Lab12Month, window.LabCapaLow})
+            EXPECT_EQ(Background(each), each == line ? AlertYellow : MoneyGreen) << code;
+        EXPECT_EQ(Text(window.pnlNextDate), "2017-02-28") << code;
+        EXPECT_EQ(Text(window.pnlNextTestDate), verdict == 3 ? "2017-02-28" : "") << code;
+    }
+    Apply("2016022911100085" "71"); // an unknown verdict changes none of it
+    EXPECT_EQ(window.BattVerdict, 3);
+    EXPECT_EQ(Background(window.LabCapaLow), AlertYellow);
+}
+
+TEST_F(BattDisch, SameBodyAppliedOnceUntilTheNextOpening)
+{
+    Apply(DegradedBody);
+    window.edtDT->setText(QStringLiteral("120"));
+    window.ApplyBattTestBody();
+    EXPECT_EQ(Text(window.edtDT), "120") << "applied again without a new opening";
+
+    window.Opening();
+    window.ApplyBattTestBody();
+    EXPECT_EQ(Text(window.edtDT), "100");
+}
+
+TEST_F(BattDisch, ReplyAfterTheWindowClosedIsAppliedToTheHiddenWindow)
+{
+    window.Opening();
+    window.show();
+    window.btnExit->click();
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_FALSE(window.Timer1.isActive());
+
+    Reply(DegradedBody);
+    EXPECT_TRUE(window.Timer1.isActive());
+    window.ApplyBattTestBody();
+    EXPECT_EQ(Text(window.pnlLastDate), "2014/12/31");
+    window.Timer1.stop();
+}
+
+TEST_F(BattDisch, NoStringsClearsTheTestAndKeepsTheRest)
+{
+    Apply(DegradedBody);
+    Apply("2020010112170150" "30");
+    EXPECT_EQ(Text(window.cbbBankQty), "0");
+    for (const auto* panel : {window.pnlLastDate, window.pnlNextDate, window.pnlNextTestDate})
+        EXPECT_EQ(Text(panel), "");
+    EXPECT_EQ(Text(window.edtDT), "");
+    EXPECT_EQ(Text(window.edtDTCapa), "");
+    EXPECT_FALSE(window.btnTestDateSet->isEnabled());
+    for (QLabel* line : {window.LabGood, window.Lab12Month, window.LabCapaLow}) {
+        EXPECT_EQ(Background(line), MoneyGreen);
+        EXPECT_EQ(Foreground(line), LampGrey);
+    }
+    EXPECT_EQ(Text(window.cbBoxBattType), "M12V90FT");
+    EXPECT_EQ(Text(window.IntervalBox), "--");
+    EXPECT_EQ(Text(window.pnlRate), "86");
+    EXPECT_EQ(window.BattVerdict, 2);
+}
+
+TEST_F(BattDisch, NoLastTestTakesTheInitialChargeStartOrShowsNone)
+{
+    const std::pair<const char*, std::string> cases[] = {
+        {"None ", "None"},
+        {"", "None"},
+        {"Initial Charge Completed ", "None"},
+        {"Initial Charge Failed ", "None"},
+        {"03/15  12:30  ", std::to_string(QDate::currentDate().year()) + "/03/15"},
+    };
+    for (const auto& [charge, shown] : cases) {
+        monitor.Area().SetText("pnlInitial_Time", charge);
+        window.pnlNextDate->clear();
+        Apply("0000000011100085" "11");
+        EXPECT_EQ(Text(window.pnlLastDate), shown) << charge;
+        if (shown == "None")
+            EXPECT_EQ(Text(window.pnlNextDate), "") << charge;
+    }
+}
+
+TEST_F(BattDisch, UnknownCodesShowTheirDigitAndSelectNothing)
+{
+    Apply("2014123157100085" "11");
+    EXPECT_EQ(Text(window.IntervalBox), "5");
+    EXPECT_EQ(window.IntervalBox->findText(window.IntervalBox->currentText()), -1);
+    EXPECT_EQ(Text(window.cbBoxBattType), "7");
+    EXPECT_EQ(Text(window.pnlRate), "155");
+    EXPECT_EQ(Text(window.pnlNextDate), "2016-12-31");
+
+    window.btnSettingClick();
+    EXPECT_EQ(messages, QStringList{QStringLiteral("Save Error!! Please check Set data")});
+    EXPECT_EQ(scheduler.RequestKind, KindBattLoad) << "the refused Save posted something";
+}
+
+TEST_F(BattDisch, ImpossibleLastTestDateEndsTheTickWithTheDateMessageOnce)
+{
+    window.Opening();
+    Reply("2014133121100085" "21");
+    try {
+        window.ApplyBattTestBody();
+        FAIL() << "no error";
+    } catch (const EConvertError& e) {
+        EXPECT_STREQ(e.what(), "Invalid argument to date encode");
+    }
+    EXPECT_EQ(Text(window.pnlLastDate), "2014/13/31");
+    EXPECT_NO_THROW(window.ApplyBattTestBody());
+}
+
+struct Evaluation {
+    const char* what;
+    int strings;
+    int type;
+    const char* previous;
+    const char* latest;
+    const char* rateCapa; // empty: grey and empty
+    const char* capaPrev;
+    int verdict;
+};
+
+void PrintTo(const Evaluation& e, std::ostream* os)
+{
+    *os << e.what;
+}
+
+class Evaluate : public BattFixture, public ::testing::WithParamInterface<Evaluation> {};
+
+TEST_P(Evaluate, FiguresVerdictAndDates)
+{
+    const Evaluation& e = GetParam();
+    Apply("2014123121000000" "0" + std::to_string(e.strings == 0 ? 1 : e.strings));
+    Pick(window.cbbBankQty, e.strings);
+    Pick(window.cbBoxBattType, e.type);
+    window.edtDT->setText(QString::fromLatin1(e.previous));
+    window.edtDTCapa->setText(QString::fromLatin1(e.latest));
+    window.pnlNextDate->setText(QStringLiteral("unchanged"));
+    window.btnDTset->click();
+
+    EXPECT_EQ(Text(window.pnlRateCapa), e.rateCapa);
+    EXPECT_EQ(Background(window.pnlRateCapa), *e.rateCapa ? PanelWindowColour() : LampGrey);
+    EXPECT_EQ(Text(window.pnlCapaPrev), e.capaPrev);
+    EXPECT_EQ(Background(window.pnlCapaPrev), *e.capaPrev ? PanelWindowColour() : LampGrey);
+    EXPECT_EQ(window.BattVerdict, e.verdict);
+    QLabel* const lines[] = {window.LabGood, window.Lab12Month, window.LabCapaLow};
+    for (int v = 1; v <= 3; ++v) {
+        EXPECT_EQ(Background(lines[v - 1]), v == e.verdict ? AlertYellow : MoneyGreen) << v;
+        EXPECT_EQ(Foreground(lines[v - 1]), v == e.verdict ? QColor(Qt::black) : LampGrey) << v;
+    }
+    EXPECT_EQ(Text(window.IntervalBox), "12");
+    EXPECT_EQ(window.IntervalBox->itemText(1).toStdString(), e.verdict == 1 ? "24" : "--");
+    if (e.strings == 0)
+        return; // no strings: the dates were cleared
+    EXPECT_EQ(Text(window.pnlNextDate), e.verdict == 1 ? "unchanged" : "2015-12-31");
+    EXPECT_EQ(Text(window.pnlNextTestDate), e.verdict == 3 ? "2015-12-31" : "");
+    EXPECT_TRUE(errors.isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Evaluate,
+    ::testing::Values(Evaluation{"two strings 170 then 150", 2, 0, "170", "150", "87", "88", 2},
+                      Evaluation{"exactly 90", 1, 0, "78", "", "90", "", 1},
+                      Evaluation{"exactly 80", 1, 0, "69", "", "80", "", 2},
+                      Evaluation{"79", 1, 0, "68", "", "79", "", 3},
+                      Evaluation{"type M12V155FT", 1, 1, "150", "150", "96", "100", 1},
+                      Evaluation{"previous 0", 1, 0, "0", "80", "93", "0", 3},
+                      Evaluation{"no strings", 0, 0, "", "", "", "", 1},
+                      Evaluation{"nothing entered", 1, 0, "", "", "", "", 1}));
+
+TEST_F(BattDisch, EvaluationEndsSilentlyWithoutAPercentToPrevious)
+{
+    Apply("2014123121000000" "11");
+    window.BattVerdict = 2;
+    window.edtDTCapa->setText(QStringLiteral("80"));
+    window.pnlCapaPrev->clear();
+    window.EvaluateCapacity();
+    EXPECT_EQ(Text(window.pnlRateCapa), "93");
+    EXPECT_EQ(window.BattVerdict, 2);
+    EXPECT_TRUE(errors.isEmpty());
+}
+
+TEST_F(BattDisch, SaveSendsTheBookkeepingAndClearsTheAlert)
+{
+    Apply(DegradedBody);
+    testAlertShown = 1;
+    frmShow.show();
+    window.btnSetting->click();
+    EXPECT_EQ(scheduler.RequestKind, KindBattSet);
+    EXPECT_EQ(scheduler.SettingPayload, "2014123121100085210980");
+    EXPECT_EQ(testAlertShown, 0);
+    EXPECT_FALSE(frmShow.isVisible());
+
+    window.edtDTCapa->setText(QStringLiteral("1234"));
+    window.rgMDchOn->setChecked(true);
+    window.btnSettingClick();
+    EXPECT_EQ(scheduler.SettingPayload.substr(13, 3), "234");
+    EXPECT_EQ(scheduler.SettingPayload.back(), '1');
+}
+
+TEST_F(BattDisch, SaveWithoutStringsSendsTwentyOneZeros)
+{
+    Apply(DegradedBody);
+    Pick(window.cbbBankQty, 0);
+    window.btnSettingClick();
+    EXPECT_EQ(scheduler.SettingPayload, std::string(21, '0'));
+    EXPECT_EQ(scheduler.RequestKind, KindBattSet);
+}
+
+TEST_F(BattDisch, SaveRefusals)
+{
+    monitor.Area().SetText("pnlInitial_Time", "None ");
+    Apply("0000000021100085" "21");
+    window.btnSettingClick();
+    EXPECT_EQ(messages, QStringList{QStringLiteral("Save Error!! Please check Set data")});
+    EXPECT_EQ(scheduler.SettingPayload, "");
+
+    Apply(DegradedBody);
+    window.edtDT->setText(QStringLiteral("1O0"));
+    window.btnSetting->click();
+    EXPECT_EQ(errors, QStringList{QStringLiteral("'1O0' is not a valid integer value")});
+    EXPECT_EQ(scheduler.RequestKind, KindBattLoad);
+}
+
+TEST_F(BattDisch, PickingAnIntervalMovesTheNextTest)
+{
+    Apply("2014123121100085" "31");
+    ASSERT_EQ(Text(window.IntervalBox), "--");
+    Pick(window.IntervalBox, 1);
+    EXPECT_EQ(Text(window.IntervalBox), "12");
+    EXPECT_EQ(Text(window.pnlNextDate), "2015-12-31");
+    EXPECT_EQ(Text(window.pnlNextTestDate), "2015-12-31");
+
+    Apply("2016022921100085" "11");
+    Pick(window.IntervalBox, 0);
+    EXPECT_EQ(Text(window.pnlNextDate), "2017-02-28");
+    Pick(window.IntervalBox, 1);
+    EXPECT_EQ(Text(window.pnlNextDate), "2018-02-28");
+}
+
+TEST_F(BattDisch, StringCountAndTypeChangeTheRatedCapacity)
+{
+    Apply(DegradedBody);
+    Pick(window.cbbBankQty, 0);
+    EXPECT_EQ(Text(window.pnlRate), "");
+    EXPECT_FALSE(window.edtDT->isEnabled());
+    EXPECT_FALSE(window.btnTestDateSet->isEnabled());
+    EXPECT_EQ(Text(window.pnlLastDate), "");
+
+    Pick(window.cbbBankQty, 2);
+    EXPECT_EQ(Text(window.pnlRate), "172");
+    EXPECT_TRUE(window.edtDTCapa->isEnabled());
+    Pick(window.cbBoxBattType, 1);
+    EXPECT_EQ(Text(window.pnlRate), "310");
+
+    window.edtDT->setText(QStringLiteral("200"));
+    window.edtDTCapa->setText(QStringLiteral("150"));
+    EXPECT_EQ(Text(window.pnlCapaPrev), "75");
+}
+
+} // namespace
