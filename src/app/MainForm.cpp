@@ -45,7 +45,6 @@ struct ToolbarButton {
     const char* caption;
     int width;
     Glyph glyph;
-    // The command; a button whose window is not built yet has none and stays disabled.
     void (TMain_Form::*click)();
 };
 
@@ -56,21 +55,13 @@ const std::vector<std::vector<ToolbarButton>> ToolbarRows = {
      {"btnConnect", "Connect", 56, Glyph::Connect, &TMain_Form::btnConnectClick},
      {"btnDisconnect", "Disconnect", 68, Glyph::Disconnect, &TMain_Form::btnDisconnectClick},
      {"Clock", "Clock", 57, Glyph::Clock, &TMain_Form::ClockClick},
-
      {"btnAlarm", "Alarm", 65, Glyph::Alarm, &TMain_Form::btnAlarmClick},
-
      {"Setting", "Setting", 73, Glyph::Setting, &TMain_Form::SettingClick}},
-
     {{"Alarm_History", "Alarm History", 102, Glyph::History, &TMain_Form::Alarm_HistoryClick},
-
      {"Initial", "History Clear", 103, Glyph::HistoryClear, &TMain_Form::InitialClick},
-
      {"IP_Setting", "IP-Setting", 81, Glyph::Network, &TMain_Form::IP_SettingClick},
-
      {"SpeedButton5", "AD SET", 73, Glyph::Measure, &TMain_Form::SpeedButton5Click}},
-
     {{"Expand_Battery", "Initial Charge", 112, Glyph::Charge, &TMain_Form::Expand_BatteryClick},
-
      {"SpeedButton3", "Battery Discharge", 131, Glyph::Discharge, &TMain_Form::SpeedButton3Click}},
 };
 
@@ -182,9 +173,7 @@ void TMain_Form::BuildToolbar(QWidget* panel)
             button->setIcon(ToolbarGlyph(entry.glyph));
             button->setIconSize(QSize(16, 16));
             button->setGeometry(x, y, entry.width, 22);
-            button->setEnabled(entry.click != nullptr);
-            if (entry.click != nullptr)
-                connect(button, &TSpeedButton::clicked, this, entry.click);
+            connect(button, &TSpeedButton::clicked, this, entry.click);
             x += entry.width;
         }
         y += 24;

@@ -54,9 +54,15 @@ protected:
     void K(const std::string& digits) { monitor.DecodeAlarmStatus(RxBodyOf('K', digits)); }
     const StatusSnapshot& Snap() const { return monitor.Snapshot(); }
 
+    // The configuration dialogs never raise the battery alert.
+    struct NoAlert : TestAlertWindow {
+        void ShowAlert(const std::string&, const std::string&, const QColor&) override {}
+    };
+
     QTabWidget pages;
     std::uint8_t testAlertShown = 0;
-    StatusMonitor monitor{pages, testAlertShown};
+    NoAlert noAlert;
+    StatusMonitor monitor{pages, testAlertShown, noAlert};
     RequestScheduler scheduler;
     QStringList errors;
 };

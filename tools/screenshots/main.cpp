@@ -29,6 +29,7 @@
 #include "sim/SerialLine.h"
 
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
