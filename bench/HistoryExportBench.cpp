@@ -2,7 +2,7 @@
 // history, written to a workbook file (sheet built, file written and synced).
 
 #include "history/HistoryDownload.h"
-#include "history/HistoryMessage.h"
+#include "ui/MessageBox.h"
 #include "history/TfrmHistList.h"
 #include "history/TfrmHistory.h"
 #include "protocol/FrameCodec.h"
@@ -17,7 +17,7 @@ namespace {
 
 void BM_HistoryExport200(benchmark::State& state)
 {
-    zelt::SetHistoryMessageSink([](zelt::HistoryMessageKind, const QString&, const QString&) {});
+    zelt::SetMessageSink([](zelt::MessageKind, const QString&, const QString&) {});
     zelt::RequestScheduler scheduler;
     QTimer timer1;
     zelt::HistoryDownload download(scheduler, timer1, {[](const std::string&) {}, [] { return true; }});
@@ -33,7 +33,7 @@ void BM_HistoryExport200(benchmark::State& state)
     QTemporaryDir dir;
     for (auto _ : state)
         window.SaveFile(dir.path(), QTime(9, 5));
-    zelt::SetHistoryMessageSink({});
+    zelt::SetMessageSink({});
 }
 BENCHMARK(BM_HistoryExport200)->Unit(benchmark::kMillisecond)->Repetitions(15)->ReportAggregatesOnly(true);
 

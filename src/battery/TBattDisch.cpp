@@ -2,7 +2,7 @@
 
 #include "battery/BattCapacity.h"
 #include "battery/BattDates.h"
-#include "battery/BattMessage.h"
+#include "ui/MessageBox.h"
 #include "battery/BattPayloads.h"
 #include "battery/ChoiceList.h"
 #include "battery/TfrmDataSetCheck.h"
@@ -483,7 +483,7 @@ void TBattDisch::btnSettingClick()
     values.manualMessage = rgMDchOn->isChecked();
     const std::optional<std::string> payload = BattSetPayload(values);
     if (!payload) {
-        ShowBattMessage(QStringLiteral("Save Error!! Please check Set data"));
+        ShowMessage(MessageKind::Information, QStringLiteral("Save Error!! Please check Set data"));
         return;
     }
     scheduler.PostCommand(KindBattSet, *payload);

@@ -1,7 +1,7 @@
 #include "battery/TfrmSetDate.h"
 
 #include "battery/BattDates.h"
-#include "battery/BattMessage.h"
+#include "ui/MessageBox.h"
 #include "battery/ChoiceList.h"
 #include "battery/DatePicker.h"
 #include "battery/TBattDisch.h"
@@ -97,7 +97,7 @@ void TfrmSetDate::bbtOKClick()
 {
     const auto month = date->Month();
     if (month && (*month < 1 || *month > 12)) {
-        ShowBattMessage(QString::fromLatin1(MonthRangeMessage));
+        ShowMessage(MessageKind::Information, QString::fromLatin1(MonthRangeMessage));
         return;
     }
     const auto year = date->Year();

@@ -1,6 +1,6 @@
 #include "battery/TfrmSetTime.h"
 
-#include "battery/BattMessage.h"
+#include "ui/MessageBox.h"
 #include "battery/BattPayloads.h"
 #include "battery/DatePicker.h"
 #include "battery/SpinEdit.h"
@@ -116,7 +116,7 @@ void TfrmSetTime::bbtOKClick()
     DateTimeParts parts;
     parts.month = date->Month();
     if (parts.month && (*parts.month < 1 || *parts.month > 12)) {
-        ShowBattMessage(QString::fromLatin1(MonthRangeMessage));
+        ShowMessage(MessageKind::Information, QString::fromLatin1(MonthRangeMessage));
         return;
     }
     parts.year = date->Year();

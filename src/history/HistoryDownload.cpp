@@ -1,6 +1,6 @@
 #include "history/HistoryDownload.h"
 
-#include "history/HistoryMessage.h"
+#include "ui/MessageBox.h"
 #include "history/HistoryRecord.h"
 #include "history/StringGrid.h"
 #include "history/TfrmHistory.h"
@@ -57,7 +57,7 @@ void HistoryDownload::EndWithoutAnswer(bool tellOperator)
     scheduler_.HistoryPollCount = 0;
     HistoryState = 0;
     if (tellOperator)
-        ShowHistoryMessage(HistoryMessageKind::Error, QString::fromLatin1(NoHistoryMessage), {}, window_);
+        ShowMessage(MessageKind::Error, QString::fromLatin1(NoHistoryMessage), {}, window_);
     if (window_ != nullptr)
         window_->ShowDownloadStopped();
 }
@@ -80,7 +80,7 @@ void HistoryDownload::History_Display(const std::string& rxBody)
     History_Packet(rxBody, head.number);
     if (head.Last()) {
         timer1_.stop();
-        ShowHistoryMessage(HistoryMessageKind::Information,
+        ShowMessage(MessageKind::Information,
                            QString::number(head.number) + QStringLiteral(" History data\rare Saved!!"), {}, window_);
         window_->ShowDownloadStopped();
         return;

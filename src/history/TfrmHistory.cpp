@@ -2,7 +2,7 @@
 
 #include "history/HistoryDownload.h"
 #include "history/HistoryExport.h"
-#include "history/HistoryMessage.h"
+#include "ui/MessageBox.h"
 #include "history/HistoryRecord.h"
 #include "history/StringGrid.h"
 #include "history/TfrmHistList.h"
@@ -233,7 +233,7 @@ void TfrmHistory::SaveFile(const QString& folder, const QTime& now)
                                             HistoryColumns, download_.HistoryRow);
         edtFileName_->setText(QDir::toNativeSeparators(SaveHistoryWorkbook(sheet, folder, now)));
     } catch (const std::exception& e) {
-        ShowHistoryMessage(HistoryMessageKind::Warning, QString::fromUtf8(ExportFailedMessage),
+        ShowMessage(MessageKind::Warning, QString::fromUtf8(ExportFailedMessage),
                            QString::fromUtf8(e.what()), this);
     }
 }

@@ -4,7 +4,7 @@
 // scheduler, the alert window and a result log kept as a list. Message and
 // error boxes are replaced by lists too.
 
-#include "battery/BattMessage.h"
+#include "ui/MessageBox.h"
 #include "battery/TBattDisch.h"
 #include "battery/TfrmShow.h"
 #include "protocol/FrameCodec.h"
@@ -27,12 +27,12 @@ protected:
     BattFixture()
     {
         SetStandardErrorSink([this](const QString& m) { errors.append(m); });
-        SetBattMessageSink([this](const QString& m) { messages.append(m); });
+        SetMessageSink([this](MessageKind, const QString& m, const QString&) { messages.append(m); });
     }
     ~BattFixture() override
     {
         SetStandardErrorSink({});
-        SetBattMessageSink({});
+        SetMessageSink({});
     }
 
     // A reply as the receiver hands it over: payload, ETX, checksum.

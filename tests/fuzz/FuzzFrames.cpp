@@ -8,7 +8,7 @@
 #include "battery/TBattDisch.h"
 #include "battery/TfrmShow.h"
 #include "history/HistoryDownload.h"
-#include "history/HistoryMessage.h"
+#include "ui/MessageBox.h"
 #include "history/HistoryRecord.h"
 #include "history/StringGrid.h"
 #include "history/TfrmHistList.h"
@@ -73,7 +73,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
     battDisch = new zelt::TBattDisch(zelt::BattDischLinks{*scheduler, monitor->Snapshot(), monitor->Area(), *frmShow,
                                                           testAlertShown, [](const QString&) {}});
     zelt::SetStandardErrorSink([](const QString&) {});
-    zelt::SetHistoryMessageSink([](zelt::HistoryMessageKind, const QString&, const QString&) {});
+    zelt::SetMessageSink([](zelt::MessageKind, const QString&, const QString&) {});
     timer1 = new QTimer;
     download = new zelt::HistoryDownload(*scheduler, *timer1, {[](const std::string&) {}, [] { return true; }});
     new zelt::TfrmHistory(*download, *new zelt::TfrmHistList);

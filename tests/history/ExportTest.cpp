@@ -69,7 +69,7 @@ TEST_F(HistoryFixture, AnExportThatCannotBeWrittenShowsTheWarningWithTheReason)
     blocker.close();
     window->SaveFile(dir.filePath(QStringLiteral("file/sub")), QTime(23, 59));
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].kind, HistoryMessageKind::Warning);
+    EXPECT_EQ(messages[0].kind, MessageKind::Warning);
     EXPECT_EQ(messages[0].text, QStringLiteral("Excel이 설치되어 있지 않습니다."));
     EXPECT_FALSE(messages[0].detail.isEmpty());
     EXPECT_TRUE(window->edtFileName()->text().isEmpty());

@@ -27,7 +27,7 @@ TEST_F(HistoryFixture, RequestsEveryThirdTickUntilTheLastRecord)
     EXPECT_EQ(sent, (std::vector<std::string>{"H001", "H002", "H003"}));
     AnswerRow(3, true);
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].kind, HistoryMessageKind::Information);
+    EXPECT_EQ(messages[0].kind, MessageKind::Information);
     EXPECT_EQ(messages[0].text, QStringLiteral("3 History data\rare Saved!!"));
     EXPECT_FALSE(timer1.isActive());
     EXPECT_EQ(Buttons(), Stopped);
@@ -46,7 +46,7 @@ TEST_F(HistoryFixture, ThreeUnansweredRequestsEndTheDownloadAtTheFourth)
     EXPECT_TRUE(messages.empty());
     Ticks(1);
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].kind, HistoryMessageKind::Error);
+    EXPECT_EQ(messages[0].kind, MessageKind::Error);
     EXPECT_EQ(messages[0].text, NoAnswer);
     EXPECT_FALSE(timer1.isActive());
     EXPECT_EQ(download.HistoryState, 0);

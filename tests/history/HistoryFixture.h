@@ -6,7 +6,7 @@
 // download lets it run) and hands 'H' records to the dispatcher's handler.
 
 #include "history/HistoryDownload.h"
-#include "history/HistoryMessage.h"
+#include "ui/MessageBox.h"
 #include "history/StringGrid.h"
 #include "history/TfrmHistList.h"
 #include "history/TfrmHistory.h"
@@ -49,7 +49,7 @@ inline constexpr const char* Running = "10101";
 inline constexpr const char* Stopped = "01111";
 
 struct Message {
-    HistoryMessageKind kind;
+    MessageKind kind;
     QString text;
     QString detail;
 };
@@ -58,7 +58,7 @@ class HistoryFixture : public ::testing::Test, private SchedulerLink {
 protected:
     void SetUp() override
     {
-        SetHistoryMessageSink([this](HistoryMessageKind kind, const QString& text, const QString& detail) {
+        SetMessageSink([this](MessageKind kind, const QString& text, const QString& detail) {
             messages.push_back({kind, text, detail});
         });
         SetStandardErrorSink([this](const QString& message) { errors.append(message); });
@@ -68,7 +68,7 @@ protected:
     void TearDown() override
     {
         window.reset();
-        SetHistoryMessageSink({});
+        SetMessageSink({});
         SetStandardErrorSink({});
     }
 

@@ -24,7 +24,7 @@ class LiveHistory : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        SetHistoryMessageSink([this](HistoryMessageKind kind, const QString& text, const QString& detail) {
+        SetMessageSink([this](MessageKind kind, const QString& text, const QString& detail) {
             messages.push_back({kind, text, detail});
         });
         SetStandardErrorSink([this](const QString& message) { errors.append(message); });
@@ -33,7 +33,7 @@ protected:
     {
         window.reset();
         controller.reset();
-        SetHistoryMessageSink({});
+        SetMessageSink({});
         SetStandardErrorSink({});
     }
 
@@ -112,7 +112,7 @@ protected:
             ASSERT_TRUE(WaitUntil([&] { return !messages.empty(); }, timeoutMs));
             std::cout << "[ MEASURED ] " << records << " records in " << clock.elapsed() << " ms\n";
             ASSERT_EQ(messages.size(), 1u);
-            EXPECT_EQ(messages[0].kind, HistoryMessageKind::Information);
+            EXPECT_EQ(messages[0].kind, MessageKind::Information);
             EXPECT_EQ(messages[0].text, QString::number(records) + QStringLiteral(" History data\rare Saved!!"));
             for (int row = 1; row <= records; ++row)
                 ASSERT_EQ(Cell(0, row), QString::number(row)) << "row " << row;
@@ -155,7 +155,7 @@ TEST_F(LiveHistory, AControllerFallingSilentEndsTheDownloadWithItsMessage)
     Start(25, 5);
     Download([&] {
         ASSERT_TRUE(WaitUntil([&] { return !messages.empty(); }, 20000));
-        EXPECT_EQ(messages[0].kind, HistoryMessageKind::Error);
+        EXPECT_EQ(messages[0].kind, MessageKind::Error);
         EXPECT_EQ(Cell(0, 4), QStringLiteral("4"));
         EXPECT_EQ(Cell(0, 5), QString());
         EXPECT_EQ(Buttons(), Stopped);

@@ -22,7 +22,7 @@
 #include "config/TfrmAlarm.h"
 #include "config/TfrmInitial.h"
 #include "config/TfrmSetting.h"
-#include "history/HistoryMessage.h"
+#include "ui/MessageBox.h"
 #include "history/TfrmHistList.h"
 #include "history/TfrmHistory.h"
 #include "sim/FakeController.h"
@@ -108,7 +108,7 @@ bool SaveHistory(zelt::TMain_Form& window, const QDir& dir)
     // The download ends with a message that would wait for OK.
     bool downloaded = false;
     bool saved = false;
-    zelt::SetHistoryMessageSink([&](zelt::HistoryMessageKind, const QString&, const QString&) { downloaded = true; });
+    zelt::SetMessageSink([&](zelt::MessageKind, const QString&, const QString&) { downloaded = true; });
     window.CreateHistoryWindows();
     QTimer::singleShot(0, [&] {
         zelt::TfrmHistory& history = *window.frmHistory();

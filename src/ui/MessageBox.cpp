@@ -1,4 +1,4 @@
-#include "history/HistoryMessage.h"
+#include "ui/MessageBox.h"
 
 #include <QMessageBox>
 
@@ -6,7 +6,7 @@ namespace zelt {
 
 namespace {
 
-using Sink = std::function<void(HistoryMessageKind, const QString&, const QString&)>;
+using Sink = std::function<void(MessageKind, const QString&, const QString&)>;
 
 Sink& CurrentSink()
 {
@@ -16,12 +16,12 @@ Sink& CurrentSink()
 
 } // namespace
 
-void SetHistoryMessageSink(Sink sink)
+void SetMessageSink(Sink sink)
 {
     CurrentSink() = std::move(sink);
 }
 
-void ShowHistoryMessage(HistoryMessageKind kind, const QString& text, const QString& detail, QWidget* parent)
+void ShowMessage(MessageKind kind, const QString& text, const QString& detail, QWidget* parent)
 {
     if (CurrentSink()) {
         CurrentSink()(kind, text, detail);
