@@ -365,10 +365,15 @@ void TMain_Form::ComPort11RxChar(QObject*)
     comPort11_.ReadAvailable(text);
 }
 
+// Every frame verified in the read is dispatched, in arrival order. Each
+// runs guarded: an error in one frame's handler is shown, and the frames
+// behind it still reach theirs.
 void TMain_Form::ComPort11AfterRead(QObject*, const char* buffer, int length, bool)
 {
     rx_.Assemble(std::string_view(buffer, static_cast<std::size_t>(length)));
-    DispatchFrame();
+    RunGuarded([&] { DispatchFrame(); });
+    while (rx_.NextFrame())
+        RunGuarded([&] { DispatchFrame(); });
 }
 
 // A port that closed without the window asking (the device went away) while
