@@ -350,13 +350,20 @@ void TMain_Form::HandleSettingAck()
         AddResultLine(QString::fromLatin1(line));
 }
 
+// Closing the main window ends the program: no tick runs on into the closed
+// port, and the console's other windows (the battery alert, modeless
+// dialogs) close with it, so that the application's last window is gone.
 void TMain_Form::closeEvent(QCloseEvent* event)
 {
+    timer1_.stop();
     RunGuarded([&] {
         const QScopedValueRollback closing(closingPort_, true);
         comPort11_.SetActive(false);
     });
     event->accept();
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window != this && window->isVisible())
+            window->close();
 }
 
 void TMain_Form::ComPort11RxChar(QObject*)

@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QAbstractButton>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -98,6 +99,22 @@ TEST(Startup, ExitClosesTheWindow)
     main.show();
     main.findChild<QAbstractButton*>("Exit")->click();
     EXPECT_FALSE(main.isVisible());
+}
+
+TEST(Startup, ClosingTheMainWindowEndsTheProgramWhileTheAlertIsShown)
+{
+    const ConsoleWindows windows = StartConsole();
+    TMain_Form& main = *windows.mainForm;
+    main.Timer1().start();
+    main.Status().frmShow().ShowAlert("Battery Test", "due", Qt::red);
+    QTimer::singleShot(50, &main, [&] { main.close(); });
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    watchdog.start(3000);
+    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_FALSE(main.Status().frmShow().isVisible());
+    EXPECT_FALSE(main.Timer1().isActive());
 }
 
 TEST(ResultLine, DateFollowsTheTextDirectlyThenOneBlankAndTheTimeWithoutZone)
