@@ -368,8 +368,7 @@ void TMain_Form::closeEvent(QCloseEvent* event)
 
 void TMain_Form::ComPort11RxChar(QObject*)
 {
-    std::string text;
-    comPort11_.ReadAvailable(text);
+    comPort11_.ReadAvailable(rxText_);
 }
 
 // Every frame verified in the read is dispatched, in arrival order. Each

@@ -50,7 +50,7 @@ void FrameReceiver::Assemble(std::string_view bytes)
             // and the ETX. Either way assembly hunts for the next STX: a
             // second frame in the same read is assembled as in a read of its own.
             if (RxSum == static_cast<std::uint8_t>(b))
-                Verified.push_back(std::move(RxBuffer));
+                Verified.push_back(RxBuffer);
             RxBuffer.clear();
             RxState = 0;
         } else if (RxState == 1) {
@@ -65,10 +65,12 @@ void FrameReceiver::Assemble(std::string_view bytes)
 
 bool FrameReceiver::NextFrame()
 {
-    if (Verified.empty())
+    if (NextVerified == Verified.size()) {
+        Verified.clear();
+        NextVerified = 0;
         return false;
-    RxFrame = std::move(Verified.front());
-    Verified.pop_front();
+    }
+    RxFrame.swap(Verified[NextVerified++]);
     FrameReady = 1;
     return true;
 }
@@ -93,6 +95,7 @@ void FrameReceiver::Reset()
 {
     RxFrame.clear();
     Verified.clear();
+    NextVerified = 0;
     RxState = 0;
     FrameReady = 0;
 }

@@ -5,9 +5,9 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zelt {
 
@@ -41,7 +41,8 @@ struct FrameReceiver {
     char RxType = 0;              // type letter of the frame being dispatched
     std::string RxBody;           // frame text after STX and the letter, cut to FrameCutLength - 2
     std::uint8_t RxSum = 0;       // running checksum of the body being assembled
-    std::deque<std::string> Verified; // frames verified in the read, behind RxFrame, oldest first
+    std::vector<std::string> Verified; // frames verified and not yet handed on, oldest first
+    std::size_t NextVerified = 0;      // the first of Verified not handed on
 
     // Runs the assembler over the bytes of one read. Every frame that
     // verifies is queued; the first of them is made ready in RxFrame.

@@ -324,6 +324,11 @@ void TCustomComPort::CheckClosed()
 
 TLineErrors TCustomComPort::TakeLineErrors()
 {
+    // Nobody to tell: the driver's counters are not read at every transfer.
+    // Assigning a handler takes them afresh (SetOnLineError), so that it
+    // hears only of errors after it came, as if they had been read all along.
+    if (!d_->onLineError)
+        return {};
     std::lock_guard lock(d_->countersMutex);
     comdev::LineCounters now;
     // Pseudo-terminals keep no error counters: they report no line errors.
