@@ -3,9 +3,11 @@
 #include "Pty.h"
 #include "ReaderCpu.h"
 #include "app/MainForm.h"
+#include "protocol/FieldText.h"
 #include "protocol/FrameCodec.h"
 #include "sim/PlantState.h"
 #include "sim/Records.h"
+#include "status/StatusArea.h"
 
 #include <QAbstractButton>
 #include <QCoreApplication>
@@ -17,16 +19,75 @@
 
 namespace zelt::bench {
 
-std::vector<std::string> RecordFrames(int count)
+namespace {
+
+struct SetValues {
+    int dcVolt;
+    int modulesIn;
+    bool acUpperIn;
+    bool acLowerIn;
+    int unit1AcVolt;
+};
+
+SetValues ValuesOfSet(std::size_t i)
+{
+    return {400 + static_cast<int>(i % 500), static_cast<int>(i % 16), (i / 16) % 2 != 0, (i / 32) % 2 != 0,
+            100 + static_cast<int>(i % 300)};
+}
+
+// What the panels of one record type show for set i.
+std::string ShownBy(char type, std::size_t i)
+{
+    const SetValues v = ValuesOfSet(i);
+    switch (type) {
+    case 'R':
+        return FormatTenths(v.dcVolt, 'V') + " ";
+    case 'K': {
+        std::string shown;
+        for (int n = 0; n < 4; ++n)
+            shown += (v.modulesIn >> n) & 1 ? "IN " : "OUT ";
+        return shown + (v.acUpperIn ? "IN " : "OUT ") + (v.acLowerIn ? "IN " : "OUT ");
+    }
+    default:
+        return std::to_string(v.unit1AcVolt) + "V ";
+    }
+}
+
+std::string Shown(StatusArea& area, char type)
+{
+    switch (type) {
+    case 'R':
+        return area.Text("pnlDC_V");
+    case 'K': {
+        std::string shown;
+        for (const char* panel : {"pnlRM1", "pnlRM2", "pnlRM3", "pnlRM4", "pnlAC1", "pnlAC2"})
+            shown += area.Text(panel);
+        return shown;
+    }
+    default:
+        return area.Text("pnlACVolt1");
+    }
+}
+
+} // namespace
+
+std::vector<std::string> RecordSets(int count)
 {
     const QDateTime now = QDateTime::currentDateTime();
     sim::PlantState plant = sim::MakePlant(sim::Scenario{}, now);
-    std::vector<std::string> frames;
+    std::vector<std::string> sets;
     for (int i = 0; i < count; ++i) {
-        plant.readings.dcVolt = 400 + i % 500;
-        frames.push_back(EncodeFrame("R" + sim::EncodeRectifierStatus(plant, now)));
+        const SetValues v = ValuesOfSet(static_cast<std::size_t>(i));
+        plant.readings.dcVolt = v.dcVolt;
+        plant.shelf.modulesIn = v.modulesIn;
+        plant.shelf.acUpperIn = v.acUpperIn;
+        plant.shelf.acLowerIn = v.acLowerIn;
+        plant.readings.units[0].acVolt = v.unit1AcVolt;
+        sets.push_back(EncodeFrame("R" + sim::EncodeRectifierStatus(plant, now))
+                       + EncodeFrame("K" + sim::EncodeAlarmStatus(plant))
+                       + EncodeFrame("U" + sim::EncodeUnitStatus(plant)));
     }
-    return frames;
+    return sets;
 }
 
 double Percentile(std::vector<double> values, double p)
@@ -42,22 +103,50 @@ ConsoleRun RunConsole(const StreamPlan& plan)
 {
     PtyPair pty;
     ConsoleRun run;
-    run.framesSent = plan.frames.size();
+    run.framesSent = plan.frames.size() * FramesPerSet;
     TMain_Form window;
     window.show();
     window.ComPort11().SetDeviceName(QString::fromStdString(pty.slavePath));
     window.findChild<QAbstractButton*>(QStringLiteral("btnConnect"))->click();
 
-    // Behind the window's own AfterRead handler: the decoder has run when it returns.
-    std::vector<std::int64_t> changedAt;
-    std::string lastText = window.Status().Area().Text("pnlDC_V");
+    // Where each frame of the stream ends, and its type letter. Payloads are
+    // ASCII: a frame's first ETX after its STX ends its body.
+    std::vector<std::pair<std::size_t, char>> frameEnds;
+    std::size_t offset = 0;
+    for (const std::string& set : plan.frames) {
+        for (std::size_t at = 0; at < set.size(); at = set.find(ETX, at + 1) + 2)
+            frameEnds.emplace_back(offset + set.find(ETX, at + 1) + 2, set[at + 1]);
+        offset += set.size();
+    }
+
+    // Behind the window's own AfterRead handler, the decoders have run. The
+    // frames of one type that a read completed count as decoded when that
+    // type's panels now show the last of them (the k-th frame of a type
+    // belongs to set k).
+    StatusArea& area = window.Status().Area();
+    std::size_t bytesRead = 0;
+    std::size_t framesEnded = 0;
+    const char types[FramesPerSet] = {'R', 'K', 'U'};
+    std::size_t seenOfType[FramesPerSet] = {};
+    std::vector<std::int64_t> setShownAt; // when each set's 'U' was verified
     const TComDataEvent windowHandler = window.ComPort11().AfterRead();
     window.ComPort11().SetAfterRead([&](QObject* sender, const char* buffer, int length, bool wait) {
         windowHandler(sender, buffer, length, wait);
-        const std::string text = window.Status().Area().Text("pnlDC_V");
-        if (text != lastText) {
-            changedAt.push_back(MonotonicNs());
-            lastText = text;
+        const std::int64_t now = MonotonicNs();
+        bytesRead += static_cast<std::size_t>(length);
+        std::size_t completed[FramesPerSet] = {};
+        for (; framesEnded < frameEnds.size() && frameEnds[framesEnded].first <= bytesRead; ++framesEnded)
+            for (std::size_t t = 0; t < FramesPerSet; ++t)
+                completed[t] += frameEnds[framesEnded].second == types[t] ? 1 : 0;
+        for (std::size_t t = 0; t < FramesPerSet; ++t) {
+            if (completed[t] == 0)
+                continue;
+            seenOfType[t] += completed[t];
+            if (Shown(area, types[t]) != ShownBy(types[t], seenOfType[t] - 1))
+                continue;
+            run.framesDecoded += completed[t];
+            if (types[t] == 'U')
+                setShownAt.resize(seenOfType[t], now);
         }
     });
 
@@ -80,10 +169,10 @@ ConsoleRun RunConsole(const StreamPlan& plan)
         quiet.start();
         std::size_t seen = 0;
         // Until every frame has been decoded, or nothing new for two seconds.
-        while (changedAt.size() < run.framesSent && quiet.elapsed() < 2000) {
+        while (run.framesDecoded < run.framesSent && quiet.elapsed() < 2000) {
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-            if (changedAt.size() != seen) {
-                seen = changedAt.size();
+            if (run.framesDecoded != seen) {
+                seen = run.framesDecoded;
                 quiet.restart();
             }
         }
@@ -91,11 +180,9 @@ ConsoleRun RunConsole(const StreamPlan& plan)
         writer.Wait();
         run.wallSeconds = static_cast<double>(wall.elapsed()) / 1000;
         run.cpuSeconds = ProcessCpuSeconds() - cpuBefore;
-        run.framesDecoded = changedAt.size();
-        // Records are decoded in order; when none is lost the i-th change is the i-th frame.
         if (run.framesDecoded == run.framesSent)
-            for (std::size_t i = 0; i < changedAt.size(); ++i)
-                run.latencyMs.push_back(static_cast<double>(changedAt[i] - writer.WrittenAt(i)) / 1e6);
+            for (std::size_t i = 0; i < setShownAt.size(); ++i)
+                run.latencyMs.push_back(static_cast<double>(setShownAt[i] - writer.WrittenAt(i)) / 1e6);
     }
     window.findChild<QAbstractButton*>(QStringLiteral("btnDisconnect"))->click();
     return run;

@@ -7,18 +7,22 @@
 
 namespace zelt::bench {
 
-// A connected main window reading a stream of 'R' records from a pty.
+// A connected main window reading a stream of record sets from a pty.
 struct ConsoleRun {
     std::size_t framesSent = 0;
     std::size_t framesDecoded = 0;
     double wallSeconds = 0;
     double cpuSeconds = 0;
-    std::vector<double> latencyMs;   // last byte written -> panel text changed, per decoded record
+    std::vector<double> latencyMs;   // last byte of a set written -> its 'U' shown, per set
     std::vector<double> latenessMs;  // of a 10 ms precise heartbeat timer
 };
 
-// 'R' records whose DC voltage differs from one to the next, as wire frames.
-std::vector<std::string> RecordFrames(int count);
+// Record sets, each 'R', 'K' and 'U' back to back as one piece of wire bytes.
+// Each record tells its set apart from the sets near it on the panels it
+// drives: the DC voltage ('R'), the module and AC input presence ('K', 64
+// states), unit 1's AC voltage ('U').
+std::vector<std::string> RecordSets(int count);
+inline constexpr std::size_t FramesPerSet = 3;
 
 ConsoleRun RunConsole(const StreamPlan& plan);
 

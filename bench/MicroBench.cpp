@@ -25,10 +25,12 @@ void BM_ReceiveAssembler(benchmark::State& state)
     for (auto _ : state) {
         for (std::size_t at = 0; at < stream.size(); at += 16) {
             rx.Assemble(std::string_view(stream).substr(at, 16));
-            if (rx.FrameReady == 1) {
-                rx.FrameReady = 0;
-                frames += rx.CutFrame() ? 1 : 0;
-            }
+            do {
+                if (rx.FrameReady == 1) {
+                    rx.FrameReady = 0;
+                    frames += rx.CutFrame() ? 1 : 0;
+                }
+            } while (rx.NextFrame());
         }
     }
     benchmark::DoNotOptimize(frames);

@@ -461,25 +461,36 @@ void TMain_Form::HandleSettingAck()
         AddResultLine(QString::fromLatin1(line));
 }
 
+// Closing the main window ends the program: no tick runs on into the closed
+// port, and the console's other windows (the battery alert, modeless
+// dialogs) close with it, so that the application's last window is gone.
 void TMain_Form::closeEvent(QCloseEvent* event)
 {
+    timer1_.stop();
     RunGuarded([&] {
         const QScopedValueRollback closing(closingPort_, true);
         comPort11_.SetActive(false);
     });
     event->accept();
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window != this && window->isVisible())
+            window->close();
 }
 
 void TMain_Form::ComPort11RxChar(QObject*)
 {
-    std::string text;
-    comPort11_.ReadAvailable(text);
+    comPort11_.ReadAvailable(rxText_);
 }
 
+// Every frame verified in the read is dispatched, in arrival order. Each
+// runs guarded: an error in one frame's handler is shown, and the frames
+// behind it still reach theirs.
 void TMain_Form::ComPort11AfterRead(QObject*, const char* buffer, int length, bool)
 {
     rx_.Assemble(std::string_view(buffer, static_cast<std::size_t>(length)));
-    DispatchFrame();
+    RunGuarded([&] { DispatchFrame(); });
+    while (rx_.NextFrame())
+        RunGuarded([&] { DispatchFrame(); });
 }
 
 // A port that closed without the window asking (the device went away) while

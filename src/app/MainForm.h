@@ -133,6 +133,7 @@ private:
 
     RequestScheduler scheduler_;
     FrameReceiver rx_;
+    std::string rxText_; // the bytes of the last read; kept to reuse its storage
     // True while the window itself closes the port, so that AfterClose can
     // tell a deliberate close from a device that went away.
     bool closingPort_ = false;

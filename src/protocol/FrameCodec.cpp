@@ -1,5 +1,7 @@
 #include "protocol/FrameCodec.h"
 
+#include <algorithm>
+
 namespace zelt {
 
 std::uint8_t BodyChecksum(std::string_view text)
@@ -44,31 +46,33 @@ void FrameReceiver::Assemble(std::string_view bytes)
             RxState = 2;
         } else if (RxState == 2) {
             AppendBounded(RxBuffer, b);
-            // The checksum covers the bytes strictly between the leading STX and the ETX.
-            if (RxSum == static_cast<std::uint8_t>(b)) {
-                RxComplete = 1;
-                RxState = 3;
-            } else {
-                RxBuffer.clear();
-                RxState = 0;
-            }
+            // The checksum covers the bytes strictly between the leading STX
+            // and the ETX. Either way assembly hunts for the next STX: a
+            // second frame in the same read is assembled as in a read of its own.
+            if (RxSum == static_cast<std::uint8_t>(b))
+                Verified.push_back(RxBuffer);
+            RxBuffer.clear();
+            RxState = 0;
         } else if (RxState == 1) {
             AppendBounded(RxBuffer, b);
             RxSum = static_cast<std::uint8_t>(RxSum + static_cast<unsigned char>(b));
-        } else if (RxState == 3) {
-            // Bytes behind a verified frame in the same read ride along with it.
-            AppendBounded(RxBuffer, b);
         }
-        // Noise while hunting for STX is dropped: the next STX would discard it anyway.
+        // Noise while hunting for STX is dropped, also behind a verified frame.
     }
-    if (RxComplete == 1) {
-        RxComplete = 0;
-        RxState = 0;
-        if (!RxBuffer.empty()) {
-            RxFrame = RxBuffer;
-            FrameReady = 1;
-        }
+    if (FrameReady != 1)
+        NextFrame();
+}
+
+bool FrameReceiver::NextFrame()
+{
+    if (NextVerified == Verified.size()) {
+        Verified.clear();
+        NextVerified = 0;
+        return false;
     }
+    RxFrame.swap(Verified[NextVerified++]);
+    FrameReady = 1;
+    return true;
 }
 
 bool FrameReceiver::CutFrame()
@@ -76,18 +80,23 @@ bool FrameReceiver::CutFrame()
     const std::size_t start = RxFrame.find(STX);
     if (start == std::string::npos)
         return false;
-    const std::string cut = RxFrame.substr(start, FrameCutLength);
-    RxType = cut.size() > 1 ? cut[1] : '\0';
+    // At most FrameCutLength characters from the STX: the letter, then the body.
+    const std::size_t length = std::min(RxFrame.size() - start, FrameCutLength);
+    RxType = length > 1 ? RxFrame[start + 1] : '\0';
+    if (length > 2)
+        RxBody.assign(RxFrame, start + 2, length - 2);
+    else
+        RxBody.clear();
     RxFrame.clear();
-    RxBody = cut.size() > 2 ? cut.substr(2) : std::string();
     return true;
 }
 
 void FrameReceiver::Reset()
 {
     RxFrame.clear();
+    Verified.clear();
+    NextVerified = 0;
     RxState = 0;
-    RxComplete = 0;
     FrameReady = 0;
 }
 

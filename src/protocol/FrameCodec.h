@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zelt {
 
@@ -31,25 +32,31 @@ std::uint8_t BodyChecksum(std::string_view text);
 std::string EncodeFrame(std::string_view body);
 
 // Receive state of the main window: the assembler runs over every read,
-// the cutter hands a verified frame to the dispatcher.
+// the cutter hands each verified frame to the dispatcher in arrival order.
 struct FrameReceiver {
-    std::uint8_t RxState = 0;     // 0 hunting STX, 1 body, 2 checksum next, 3 frame done in this read
-    std::string RxBuffer;         // bytes since the last STX seen while hunting
-    std::uint8_t RxComplete = 0;  // a verified frame ended in the current read
-    std::string RxFrame;          // the last completed frame, waiting for the dispatcher
+    std::uint8_t RxState = 0;     // 0 hunting STX, 1 body, 2 checksum next
+    std::string RxBuffer;         // bytes of the frame being assembled, from its STX
+    std::string RxFrame;          // the completed frame handed to the dispatcher
     std::uint8_t FrameReady = 0;  // RxFrame waits for dispatch
     char RxType = 0;              // type letter of the frame being dispatched
     std::string RxBody;           // frame text after STX and the letter, cut to FrameCutLength - 2
     std::uint8_t RxSum = 0;       // running checksum of the body being assembled
+    std::vector<std::string> Verified; // frames verified and not yet handed on, oldest first
+    std::size_t NextVerified = 0;      // the first of Verified not handed on
 
-    // Runs the assembler over the bytes of one read. Does not dispatch.
+    // Runs the assembler over the bytes of one read. Every frame that
+    // verifies is queued; the first of them is made ready in RxFrame.
+    // Does not dispatch.
     void Assemble(std::string_view bytes);
+
+    // Makes the next queued frame ready in RxFrame; false when none waits.
+    bool NextFrame();
 
     // Cuts RxFrame into RxType and RxBody; false when it holds no STX.
     bool CutFrame();
 
-    // The reset of window creation, Connect and Disconnect. RxBuffer is kept:
-    // the next STX seen while hunting clears it.
+    // The reset of window creation, Connect and Disconnect: no frame waits
+    // and assembly hunts for the next STX.
     void Reset();
 };
 

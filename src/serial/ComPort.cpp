@@ -324,6 +324,11 @@ void TCustomComPort::CheckClosed()
 
 TLineErrors TCustomComPort::TakeLineErrors()
 {
+    // Nobody to tell: the driver's counters are not read at every transfer.
+    // Assigning a handler takes them afresh (SetOnLineError), so that it
+    // hears only of errors after it came, as if they had been read all along.
+    if (!d_->onLineError)
+        return {};
     std::lock_guard lock(d_->countersMutex);
     comdev::LineCounters now;
     // Pseudo-terminals keep no error counters: they report no line errors.
@@ -423,8 +428,11 @@ void TCustomComPort::ContinueWrite()
 {
     auto& w = d_->write;
     const int length = static_cast<int>(w.bytes.size());
-    if (!w.pending || w.done >= length)
+    if (!w.pending || w.done >= length) {
+        // Nothing left to write: a notifier still armed would fire without end.
+        d_->writeNotifier->setEnabled(false);
         return;
+    }
     int put = 0;
     const int error = comdev::WriteSome(d_->fd, w.bytes.data() + w.done, length - w.done, put);
     if (error != 0) {
@@ -455,8 +463,10 @@ void TCustomComPort::FinishWrite()
             const int wait = MillisecondsLeft(deadline);
             bool ready = false;
             const int error = comdev::WaitReady(d_->fd, POLLOUT, wait, ready);
-            if (error != 0)
+            if (error != 0) {
                 w.pending = false;
+                d_->writeNotifier->setEnabled(false);
+            }
             Check(error);
             if (!ready && wait == 0)
                 break;

@@ -114,7 +114,10 @@ void TCustomComPort::SetOnError(TComErrorEvent handler) { d_->onError = std::mov
 const TComLineErrorEvent& TCustomComPort::OnLineError() const { return d_->onLineError; }
 void TCustomComPort::SetOnLineError(TComLineErrorEvent handler)
 {
+    const bool first = !d_->onLineError;
     d_->onLineError = std::move(handler);
+    if (first && d_->onLineError && Active())
+        TakeLineErrors(); // errors from before the handler are not its to report
     LineEventHandlerChanged();
 }
 

@@ -81,7 +81,7 @@ struct TComSignal::Own {
 
 TComSignal::TComSignal(QObject* owner) : QObject(owner)
 {
-    timer_.setInterval(100);
+    timer_.setSingleShot(true);
     connect(&timer_, &QTimer::timeout, this, [this] { TimerTick(); });
 }
 
@@ -121,7 +121,7 @@ void TComSignal::SetControl(QWidget* value)
 
 void TComSignal::SetDelay(int value)
 {
-    timer_.setInterval(value);
+    delay_ = value;
 }
 
 void TComSignal::SetSignal(TSignal value)
@@ -246,8 +246,9 @@ void TComSignal::Refresh()
 void TComSignal::Pulse()
 {
     SetSignalValue(true);
-    timer_.stop();
-    timer_.start();
+    lastPulse_.start();
+    if (!timer_.isActive())
+        timer_.start(delay_);
 }
 
 void TComSignal::WriteStarted()
@@ -263,9 +264,16 @@ void TComSignal::WriteFinished()
 
 void TComSignal::TimerTick()
 {
-    if (signal_ == siTxChar && writing_)
+    if (signal_ == siTxChar && writing_) {
+        timer_.start(delay_);
         return;
-    timer_.stop();
+    }
+    // Pulses since the timer started move the end on to Delay after the last.
+    const qint64 left = delay_ - lastPulse_.elapsed();
+    if (left > 0) {
+        timer_.start(static_cast<int>(left));
+        return;
+    }
     SetSignalValue(false);
 }
 

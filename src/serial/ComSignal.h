@@ -10,6 +10,7 @@
 #include "serial/ComPort.h"
 
 #include <QColor>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
@@ -38,7 +39,7 @@ public:
     void SetComPort(TCustomComPort* value);
     QWidget* Control() const { return control_; }
     void SetControl(QWidget* value);
-    int Delay() const { return timer_.interval(); } // ms a momentary signal stays on
+    int Delay() const { return delay_; } // ms a momentary signal stays on
     void SetDelay(int value);
     TSignal Signal() const { return signal_; }
     void SetSignal(TSignal value);
@@ -70,7 +71,11 @@ private:
     TSignal signal_ = siNone;
     bool value_ = false;
     bool writing_ = false; // between BeforeWrite and AfterWrite
+    int delay_ = 100;
+    // Runs while a momentary signal is on; a pulse only notes its time, so
+    // that a stream of pulses does not restart the timer at every one.
     QTimer timer_;
+    QElapsedTimer lastPulse_;
     TNotifyEvent onSignal_;
     // The port's handlers this lamp replaced; shared with the lamp's own
     // handlers, which pass each event on to them even after the lamp let go.

@@ -6,10 +6,12 @@
 #include "common/Pty.h"
 #include "protocol/FieldText.h"
 #include "sim/FakeController.h"
+#include "sim/Records.h"
 #include "ui/Colours.h"
 #include "ui/StandardError.h"
 
 #include <QAbstractButton>
+#include <QPlainTextEdit>
 #include <QStringList>
 
 #include <gtest/gtest.h>
@@ -50,6 +52,35 @@ TEST(LiveStatus, PushedRecordsReachTheStatusTabs)
         EXPECT_EQ(area.LampColour("AF4"), LampLime);
         EXPECT_EQ(area.LampColour("OV"), LampLime);
         EXPECT_EQ(window.Status().Snapshot().FloatVolt, plant.settings.floatVolt);
+        EXPECT_TRUE(errors.isEmpty()) << errors.join(QLatin1Char('|')).toStdString();
+    }
+    SetStandardErrorSink({});
+}
+
+// A controller delivers an acknowledgement and a whole record set in one
+// read: every frame of it acts.
+TEST(LiveStatus, EveryFrameOfOneReadActs)
+{
+    QStringList errors;
+    SetStandardErrorSink([&](const QString& message) { errors.append(message); });
+    test::PtyPair pty;
+    const QDateTime now = QDateTime::currentDateTime();
+    sim::PlantState plant = sim::MakePlant(sim::Scenario(), now);
+    plant.network.readCommunity = "onlyread";
+    plant.readings.units[0].acVolt = 231;
+    {
+        TMain_Form window;
+        window.ComPort11().SetDeviceName(QString::fromStdString(pty.SlavePath()));
+        window.findChild<QAbstractButton*>(QStringLiteral("btnConnect"))->click();
+        ASSERT_TRUE(window.ComPort11().Active());
+        StatusArea& area = window.Status().Area();
+
+        pty.Send(EncodeFrame("O1") + EncodeFrame("R" + sim::EncodeRectifierStatus(plant, now))
+                 + EncodeFrame("K" + sim::EncodeAlarmStatus(plant)) + EncodeFrame("U" + sim::EncodeUnitStatus(plant)));
+        ASSERT_TRUE(test::WaitUntil([&] { return area.Text("pnlACVolt1") == "231V "; }));
+        EXPECT_TRUE(window.mmResult()->toPlainText().startsWith(QStringLiteral("Setting Sucess! <<---")));
+        EXPECT_EQ(area.Text("pnlReadComuni"), "onlyread");
+        EXPECT_EQ(area.Text("pnlRM1"), "IN ");
         EXPECT_TRUE(errors.isEmpty()) << errors.join(QLatin1Char('|')).toStdString();
     }
     SetStandardErrorSink({});

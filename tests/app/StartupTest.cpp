@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QAbstractButton>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -107,14 +108,34 @@ TEST(Startup, ExitClosesTheWindow)
     EXPECT_FALSE(main.isVisible());
 }
 
-TEST(ResultLine, DateFollowsTheTextDirectlyThenOneBlankAndTheTime)
+TEST(Startup, ClosingTheMainWindowEndsTheProgramWhileTheAlertIsShown)
+{
+    const ConsoleWindows windows = StartConsole();
+    TMain_Form& main = *windows.mainForm;
+    main.Timer1().start();
+    main.Status().frmShow().ShowAlert("Battery Test", "due", Qt::red);
+    QTimer::singleShot(50, &main, [&] { main.close(); });
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    watchdog.start(3000);
+    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_FALSE(main.Status().frmShow().isVisible());
+    EXPECT_FALSE(main.Timer1().isActive());
+}
+
+TEST(ResultLine, DateFollowsTheTextDirectlyThenOneBlankAndTheTimeWithoutZone)
 {
     const QString text = QStringLiteral("Setting Fail! <<---");
     const QDateTime when(QDate(2026, 3, 4), QTime(5, 6, 7));
-    const QString line = ResultLine(text, when);
-    const QString date = QLocale::system().toString(when.date(), QLocale::ShortFormat);
-    const QString time = QLocale::system().toString(when.time(), QLocale::LongFormat);
-    EXPECT_EQ(line, text + date + QStringLiteral(" ") + time);
-    EXPECT_FALSE(date.startsWith(QLatin1Char(' ')));
-    EXPECT_TRUE(time.contains(QStringLiteral("06:07")) || time.contains(QStringLiteral("6:07")));
+    const std::pair<const char*, const char*> cases[] = {
+        {"C", "4 Mar 2026 05:06:07"},
+        {"de_DE", "04.03.26 05:06:07"},
+        {"en_US", "3/4/26 5:06:07 AM"},
+        {"ko_KR", "26. 3. 4. \uC624\uC804 5\uC2DC 6\uBD84 7\uCD08"},
+    };
+    for (const auto& [name, stamp] : cases)
+        EXPECT_EQ(ResultLine(text, when, QLocale(QString::fromLatin1(name))).toStdString(), (text + QString::fromUtf8(stamp)).toStdString()) << name;
+    // The console writes in the system locale.
+    EXPECT_EQ(ResultLine(text, when), ResultLine(text, when, QLocale::system()));
 }

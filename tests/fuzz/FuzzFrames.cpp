@@ -101,7 +101,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     zelt::FrameReceiver rx;
     for (std::size_t at = 0; at < line.size(); at += readSize) {
         rx.Assemble(std::string_view(line).substr(at, readSize));
-        Dispatch(rx);
+        do
+            Dispatch(rx);
+        while (rx.NextFrame());
     }
     if (frmShow->isVisible())
         frmShow->hide();

@@ -27,11 +27,13 @@ std::vector<Dispatched> Receive(FrameReceiver& rx, const std::vector<std::string
     std::vector<Dispatched> out;
     for (const auto& chunk : reads) {
         rx.Assemble(chunk);
-        if (rx.FrameReady == 1) {
-            rx.FrameReady = 0;
-            if (rx.CutFrame())
-                out.push_back({rx.RxType, rx.RxBody});
-        }
+        do {
+            if (rx.FrameReady == 1) {
+                rx.FrameReady = 0;
+                if (rx.CutFrame())
+                    out.push_back({rx.RxType, rx.RxBody});
+            }
+        } while (rx.NextFrame());
     }
     return out;
 }
@@ -94,20 +96,51 @@ TEST(FrameCodec, BadChecksumDropsOnlyThatFrame)
     EXPECT_TRUE(Receive(rx, {bad}).empty());
 }
 
-TEST(FrameCodec, SecondFrameInTheSameReadRidesAlong)
+// Each frame of a read is dispatched as if it had arrived alone: its body
+// ends with its own ETX and checksum.
+TEST(FrameCodec, EveryFrameOfAReadIsDispatchedByItself)
+{
+    const std::string r = EncodeFrame("R123"), k = EncodeFrame("K45"), u = EncodeFrame("U6");
+    const std::string bad = Bytes({0x02, 0x4C, 0x03, 0x4D});
+    struct Case { const char* name; std::vector<std::string> reads; std::string types; };
+    const std::vector<Case> cases = {
+        {"three in one read", {r + k + u}, "RKU"},
+        {"noise between them", {r + "\x03zz" + k + "\x01" + u}, "RKU"},
+        {"bad one between good ones", {r + bad + u}, "RU"},
+        {"end of one and start of the next", {r.substr(0, 3), r.substr(3) + k.substr(0, 2), k.substr(2) + u}, "RKU"},
+        {"checksum and next frame in one read", {r.substr(0, r.size() - 1), r.substr(r.size() - 1) + k}, "RK"},
+    };
+    for (const auto& c : cases) {
+        FrameReceiver rx;
+        const auto got = Receive(rx, c.reads);
+        std::string types;
+        for (const auto& frame : got) {
+            types += frame.type;
+            const std::string alone = EncodeFrame(std::string(1, frame.type) + frame.body.substr(0, frame.body.size() - 2));
+            EXPECT_EQ(alone.substr(2), frame.body) << c.name << " " << frame.type;
+        }
+        EXPECT_EQ(types, c.types) << c.name;
+    }
+}
+
+TEST(FrameCodec, FramesWaitInArrivalOrderUntilTaken)
 {
     FrameReceiver rx;
-    const std::string first = EncodeFrame("O1"), second = EncodeFrame("N1");
-    auto got = Receive(rx, {first + second});
-    ASSERT_EQ(got.size(), 1u);
-    EXPECT_EQ(got[0].type, 'O');
-    EXPECT_EQ(got[0].body, "1" + first.substr(3) + second);
-
-    // The rest of a frame whose start rode along is dropped at the next STX.
-    got = Receive(rx, {first + second.substr(0, 3), second.substr(3), EncodeFrame("T1")});
-    ASSERT_EQ(got.size(), 2u);
-    EXPECT_EQ(got[0].type, 'O');
-    EXPECT_EQ(got[1].type, 'T');
+    rx.Assemble(EncodeFrame("O1") + EncodeFrame("N0"));
+    ASSERT_EQ(rx.FrameReady, 1);
+    ASSERT_TRUE(rx.CutFrame());
+    EXPECT_EQ(rx.RxType, 'O');
+    rx.FrameReady = 0;
+    // A frame not yet taken is not overwritten by the next read.
+    rx.Assemble(EncodeFrame("T1"));
+    ASSERT_TRUE(rx.CutFrame());
+    EXPECT_EQ(rx.RxType, 'N');
+    ASSERT_TRUE(rx.NextFrame() && rx.CutFrame());
+    EXPECT_EQ(rx.RxType, 'T');
+    EXPECT_FALSE(rx.NextFrame());
+    rx.Assemble(EncodeFrame("O1") + EncodeFrame("N0"));
+    rx.Reset();
+    EXPECT_FALSE(rx.NextFrame());
 }
 
 TEST(FrameCodec, StxInsideBodyAndLostEtx)

@@ -73,14 +73,21 @@ TEST(Scheduler, PostCommandStoresThePayloadTheKindReads)
 
 TEST(Scheduler, UnansweredCommandFallsBackToIdleAtTheThirdTick)
 {
+    for (const std::uint8_t kind : {KindNetwork, KindSystem, KindMeasure, KindClock, KindAlarm, KindCharge,
+                                    KindHistoryClear, KindBattSet, KindBattLoad}) {
+        SCOPED_TRACE(int(kind));
+        RequestScheduler s;
+        RecordingLink link;
+        s.PostCommand(kind, "1");
+        for (const std::uint8_t expected : {kind, kind, KindIdle, KindIdle}) {
+            s.Tick(link);
+            EXPECT_EQ(s.RequestKind, expected);
+        }
+    }
     RequestScheduler s;
     RecordingLink link;
     s.PostCommand(KindSystem, "123");
-    const std::uint8_t kindAfterTick[] = {KindSystem, KindSystem, KindIdle, KindIdle};
-    for (const auto expected : kindAfterTick) {
-        s.Tick(link);
-        EXPECT_EQ(s.RequestKind, expected);
-    }
+    Ticks(s, link, 4);
     EXPECT_EQ(link.sent, std::vector<std::string>{"O123"});
     // The permit comes back only after the one-byte countdown has wrapped.
     EXPECT_EQ(s.SendPermit, 0);

@@ -30,7 +30,7 @@ double ProcessCpuMs()
 class PortEventsTest : public PortTest {
 protected:
     // The main window's receive path: OnRxChar reads everything waiting,
-    // AfterRead runs the assembler and cuts what completed.
+    // AfterRead runs the assembler and cuts every frame that completed.
     void UseReceivePath()
     {
         port.SetOnRxChar([this](QObject* sender) {
@@ -41,11 +41,13 @@ protected:
         port.SetAfterRead([this](QObject*, const char* buffer, int length, bool) {
             reads.emplace_back(buffer, static_cast<std::size_t>(length));
             rx.Assemble(std::string_view(buffer, static_cast<std::size_t>(length)));
-            if (rx.FrameReady != 0) {
-                rx.FrameReady = 0;
-                if (rx.CutFrame())
-                    frames.push_back(std::string(1, rx.RxType) + rx.RxBody);
-            }
+            do {
+                if (rx.FrameReady != 0) {
+                    rx.FrameReady = 0;
+                    if (rx.CutFrame())
+                        frames.push_back(std::string(1, rx.RxType) + rx.RxBody);
+                }
+            } while (rx.NextFrame());
         });
     }
 
@@ -89,6 +91,25 @@ TEST_F(PortEventsTest, WriteTextReachesTheLine)
     EXPECT_EQ(pty.Receive(7), std::string("\x02\x4f\x31\x32\x33\x03\xe5", 7));
 }
 
+// The checksum byte may be XON or XOFF: frames carrying them arrive intact,
+// back to back in one read, and a received XOFF does not stop the console's output.
+TEST_F(PortEventsTest, ChecksumsEqualToXOnAndXOffPassBothWays)
+{
+    const std::string xon = EncodeFrame("O0002"), xoff = EncodeFrame("O0004");
+    ASSERT_EQ(xon.back(), '\x11');
+    ASSERT_EQ(xoff.back(), '\x13');
+    UsePlantSettings();
+    UseReceivePath();
+    port.SetActive(true);
+    pty.Send(xon + xoff);
+    ASSERT_TRUE(WaitUntil([&] { return frames.size() == 2; })) << frames.size();
+    EXPECT_EQ(frames[0], "O0002\x03\x11");
+    EXPECT_EQ(frames[1], "O0004\x03\x13");
+    port.WriteText(xoff + xon);
+    EXPECT_EQ(pty.Receive(2 * xon.size()), xoff + xon);
+    EXPECT_TRUE(errors.isEmpty());
+}
+
 TEST_F(PortEventsTest, AWriteLargerThanTheDriverTakesIsFinishedInTheBackground)
 {
     port.SetActive(true);
@@ -110,6 +131,25 @@ TEST_F(PortEventsTest, AWriteLargerThanTheDriverTakesIsFinishedInTheBackground)
     EXPECT_TRUE(done);
     EXPECT_EQ(received, big);
     EXPECT_TRUE(errors.isEmpty());
+}
+
+// The line goes away while a write is still leaving: the next write's wait
+// for it fails, and the port is then left quiet, without a notifier spinning.
+TEST_F(PortEventsTest, AFailedWaitForAPendingWriteLeavesNothingSpinning)
+{
+    port.SetActive(true); // no line-event handler: no event thread closes the port
+    port.WriteText(std::string(300000, 'w'));
+    pty.CloseMaster();
+    try {
+        port.WriteText("x");
+        ADD_FAILURE() << "no error";
+    } catch (const EComError& e) {
+        EXPECT_EQ(e.ErrorCode, EIO);
+    }
+    const double before = ProcessCpuMs();
+    Pump(300);
+    EXPECT_LT(ProcessCpuMs() - before, 100.0);
+    EXPECT_TRUE(port.Active());
 }
 
 TEST_F(PortEventsTest, ATransferThatEndsShortIsATimeout)

@@ -216,6 +216,15 @@ TEST_F(RectifierStatus, FaultBitsSetLampsFontsAndBackground)
         EXPECT_EQ(Label(label).font().pointSize(), 7) << label;
     EXPECT_EQ(Background("Label_BattAmp"), LampRed);
 
+    // Each fault bit alone turns its own lamp red and no other.
+    const char* const lamps[] = {"BIC", "BFC", "BBC"};
+    for (int bit = 0; bit < 4; ++bit) {
+        r.faults = std::to_string(1 << bit);
+        R(r);
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(Lamp(lamps[i]), i == bit ? LampRed : LampLime) << r.faults << " " << lamps[i];
+    }
+
     r.faults = "0";
     R(r);
     for (const char* lamp : {"BIC", "BFC", "BBC"})

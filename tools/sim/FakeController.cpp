@@ -15,17 +15,6 @@
 
 namespace zelt::sim {
 
-namespace {
-
-// Time a frame needs on a 57600 8N1 line plus a pause, so that the console
-// reads every frame by itself: it keeps only the first frame of one read.
-int PaceMs(std::size_t bytes)
-{
-    return 25 + static_cast<int>(bytes * 10 * 1000 / 57600);
-}
-
-} // namespace
-
 FakeController::FakeController(int fd, const Scenario& scenario, QObject* parent)
     : QObject(parent)
     , fd_(fd)
@@ -35,11 +24,9 @@ FakeController::FakeController(int fd, const Scenario& scenario, QObject* parent
     , writeNotifier_(fd, QSocketNotifier::Write)
 {
     writeNotifier_.setEnabled(false);
-    paceTimer_.setSingleShot(true);
     pushTimer_.setInterval(static_cast<int>(1000.0 / scenario_.rate));
     connect(&readNotifier_, &QSocketNotifier::activated, this, [this] { RunGuarded([this] { onReadable(); }); });
     connect(&writeNotifier_, &QSocketNotifier::activated, this, [this] { RunGuarded([this] { onWritable(); }); });
-    connect(&paceTimer_, &QTimer::timeout, this, [this] { RunGuarded([this] { onPaceElapsed(); }); });
     connect(&pushTimer_, &QTimer::timeout, this, [this] { RunGuarded([this] { pushNow(); }); });
 }
 
@@ -183,20 +170,24 @@ void FakeController::enqueue(Outgoing item)
     startNext();
 }
 
+// Frames leave back to back, as a real controller sends them: the next one
+// is written as soon as the one before it is out.
 void FakeController::startNext()
 {
-    if (busy_ || queue_.empty())
-        return;
-    busy_ = true;
-    current_ = std::move(queue_.front());
-    queue_.pop_front();
-    written_ = 0;
-    log("->", current_.logText);
-    if (!current_.body.empty())
-        sent_.push_back(current_.body);
-    flushCurrent();
+    while (!busy_ && !queue_.empty()) {
+        busy_ = true;
+        current_ = std::move(queue_.front());
+        queue_.pop_front();
+        written_ = 0;
+        log("->", current_.logText);
+        if (!current_.body.empty())
+            sent_.push_back(current_.body);
+        flushCurrent();
+    }
 }
 
+// Writes what is left of the current frame; busy_ stays set while the line
+// takes no more and the write notifier waits for room.
 void FakeController::flushCurrent()
 {
     while (written_ < current_.bytes.size()) {
@@ -214,17 +205,12 @@ void FakeController::flushCurrent()
         }
     }
     writeNotifier_.setEnabled(false);
-    paceTimer_.start(PaceMs(current_.bytes.size()));
+    busy_ = false;
 }
 
 void FakeController::onWritable()
 {
     flushCurrent();
-}
-
-void FakeController::onPaceElapsed()
-{
-    busy_ = false;
     startNext();
 }
 

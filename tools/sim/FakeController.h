@@ -4,8 +4,8 @@
 // master or a serial device). It pushes the status records on a timer,
 // answers history and battery test requests, applies and acknowledges
 // commands, and keeps every body it received. It runs on the Qt event loop
-// of its thread: a socket notifier for the line, timers for the records and
-// for spacing the frames, so tests drive it without threads.
+// of its thread: a socket notifier for the line and a timer for the records,
+// so tests drive it without threads. Frames leave back to back.
 
 #include "sim/FrameReader.h"
 #include "sim/PlantState.h"
@@ -68,7 +68,6 @@ private:
 
     void onReadable();
     void onWritable();
-    void onPaceElapsed();
     void handleFrame(const ReadFrame& frame);
     void answerHistory(const std::string& payload);
     void reply(char letter, const std::string& payload);
@@ -86,7 +85,6 @@ private:
     QSocketNotifier readNotifier_;
     QSocketNotifier writeNotifier_;
     QTimer pushTimer_;
-    QTimer paceTimer_;
     std::deque<Outgoing> queue_;
     Outgoing current_;
     std::size_t written_ = 0;

@@ -43,8 +43,8 @@ double ParseRate(const std::string& text)
     } catch (const std::exception&) {
         used = 0;
     }
-    // A record set takes about 140 ms on the line: its frames are spaced so
-    // that the console reads each by itself.
+    // A record set takes about a tenth of a second on the line: five a second
+    // still leave it room for the answers.
     if (used != text.size() || !(value >= 0.1 && value <= 5))
         throw std::invalid_argument("--rate needs record sets per second from 0.1 to 5, not '" + text + "'");
     return value;
