@@ -1,5 +1,6 @@
 #include "app/ResultLine.h"
 #include "app/Startup.h"
+#include "battery/TfrmShow.h"
 #include "common/EventLoop.h"
 #include "ui/StandardError.h"
 
@@ -113,14 +114,14 @@ TEST(Startup, ClosingTheMainWindowEndsTheProgramWhileTheAlertIsShown)
     const ConsoleWindows windows = StartConsole();
     TMain_Form& main = *windows.mainForm;
     main.Timer1().start();
-    main.Status().frmShow().ShowAlert("Battery Test", "due", Qt::red);
+    main.frmShow().ShowAlert("Battery Test", "due", Qt::red);
     QTimer::singleShot(50, &main, [&] { main.close(); });
     QTimer watchdog;
     watchdog.setSingleShot(true);
     QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(1); });
     watchdog.start(3000);
     EXPECT_EQ(QApplication::exec(), 0);
-    EXPECT_FALSE(main.Status().frmShow().isVisible());
+    EXPECT_FALSE(main.frmShow().isVisible());
     EXPECT_FALSE(main.Timer1().isActive());
 }
 
