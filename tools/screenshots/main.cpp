@@ -8,7 +8,10 @@
 //   history-acronyms.png     its acronym list;
 //   battery-discharge-<verdict>.png  the battery discharge test window with a
 //                            good, a degraded and a low battery's bookkeeping;
-//   initial-charge.png, clock.png, test-date.png  the other battery dialogs.
+//   battery-alert.png        the battery alert of a low battery;
+//   initial-charge.png, clock.png, test-date.png, test-date-confirm.png
+//                            the other battery dialogs;
+//   port.png                 the port dialog.
 // Used to keep the README's pictures true.
 
 #include "app/MainForm.h"
@@ -17,6 +20,7 @@
 #include "battery/TfrmSetDate.h"
 #include "battery/TfrmSetDisch.h"
 #include "battery/TfrmSetTime.h"
+#include "battery/TfrmShow.h"
 #include "config/TForm1.h"
 #include "config/TfrmADSetting.h"
 #include "config/TfrmAlarm.h"
@@ -25,14 +29,17 @@
 #include "ui/MessageBox.h"
 #include "history/TfrmHistList.h"
 #include "history/TfrmHistory.h"
+#include "serial/PortDialog.h"
 #include "sim/FakeController.h"
 #include "sim/SerialLine.h"
+#include "ui/Colours.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -169,8 +176,27 @@ bool SaveBatteryWindows(zelt::TMain_Form& window, zelt::sim::FakeController& con
     dateDialog.MakeMonthEditable();
     dateDialog.show();
     dateDialog.FillFrom(fixed.date());
-    return GrabShown(charge, dir, QStringLiteral("initial-charge")) && GrabShown(clockDialog, dir, QStringLiteral("clock"))
-        && GrabShown(dateDialog, dir, QStringLiteral("test-date"));
+    zelt::TfrmDataSetCheck& confirm = batt.frmDataSetCheck();
+    confirm.lbMessage->setText(QStringLiteral("\" Discharge Test Less than 12 month -- Are you sure ? \""));
+
+    // The alert as the status decoder raises it for a low battery, at its
+    // normal size rather than maximized.
+    zelt::TfrmShow& alert = window.frmShow();
+    alert.ShowAlert("Post-Test Recommendations- Capacity is low, ", "replace battery string by 2026-01-15",
+                    zelt::AlertYellow);
+    alert.showNormal();
+    const bool alertSaved = Grab(alert, dir, QStringLiteral("battery-alert"));
+    alert.hide();
+
+    return alertSaved && GrabShown(charge, dir, QStringLiteral("initial-charge"))
+        && GrabShown(clockDialog, dir, QStringLiteral("clock")) && GrabShown(dateDialog, dir, QStringLiteral("test-date"))
+        && GrabShown(confirm, dir, QStringLiteral("test-date-confirm"));
+}
+
+bool SavePortDialog(zelt::TMain_Form& window, const QDir& dir)
+{
+    zelt::TfrmComPort dialog(window.ComPort11(), window.Scheduler(), [](const QString&) {}, &window);
+    return GrabShown(dialog, dir, QStringLiteral("port"));
 }
 
 } // namespace
@@ -194,6 +220,6 @@ int main(int argc, char** argv)
     PumpUntil([] { return false; }, 3500);
 
     const bool written = SaveMainTabs(window, dir) && SaveConfigDialogs(window, dir) && SaveHistory(window, dir)
-        && SaveBatteryWindows(window, controller, dir);
+        && SaveBatteryWindows(window, controller, dir) && SavePortDialog(window, dir);
     return written ? 0 : 1;
 }
