@@ -4,8 +4,8 @@
 // compound file, the ".xls" format), written without any outside library.
 // Cells hold texts or numbers, each with a number format; columns have
 // widths. The layout follows the public format documents:
-//   [MS-CFB] Compound File Binary File Format (Microsoft Open Specifications)
-//   [MS-XLS] Excel Binary File Format (.xls) Structure (Microsoft Open Specifications)
+//   [MS-CFB] Compound File Binary File Format (Microsoft, published format documents)
+//   [MS-XLS] Excel Binary File Format (.xls) Structure (Microsoft, published format documents)
 
 #include <QByteArray>
 #include <QString>
