@@ -149,8 +149,7 @@ void TfrmSetDate::done(int result)
 
 void TfrmSetDate::FormClose()
 {
-    if (scheduler_.RequestKind == KindQuiet)
-        scheduler_.Release();
+    scheduler_.ReleaseIfQuiet();
 }
 
 } // namespace zelt

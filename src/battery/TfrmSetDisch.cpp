@@ -177,8 +177,7 @@ void TfrmSetDisch::done(int result)
 
 void TfrmSetDisch::FormClose()
 {
-    if (scheduler_.RequestKind == KindQuiet)
-        scheduler_.Release();
+    scheduler_.ReleaseIfQuiet();
 }
 
 } // namespace zelt

@@ -142,8 +142,7 @@ void TfrmSetTime::done(int result)
 
 void TfrmSetTime::FormClose()
 {
-    if (scheduler_.RequestKind == KindQuiet)
-        scheduler_.Release();
+    scheduler_.ReleaseIfQuiet();
 }
 
 } // namespace zelt

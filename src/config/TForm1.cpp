@@ -232,8 +232,7 @@ NetworkSettingsValues TForm1::ReadValues() const
 void TForm1::btnSettingClick()
 {
     scheduler_.PostCommand(KindNetwork, NetworkSettingsPayload(ReadValues()));
-    for (QCheckBox* box : applyBoxes_)
-        box->setChecked(false);
+    SetApplyBoxes(applyBoxes_, false);
 }
 
 // The MAC address is applied only when its box is ticked by hand.

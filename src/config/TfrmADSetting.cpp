@@ -110,14 +110,12 @@ void TfrmADSetting::btnSetClick()
     scheduler_.SendPermit = 0;
     scheduler_.RequestKind = KindQuiet;
     scheduler_.PostCommand(KindMeasure, MeasurePayload(ReadValues()));
-    for (QCheckBox* box : applyBoxes_)
-        box->setChecked(false);
+    SetApplyBoxes(applyBoxes_, false);
 }
 
 void TfrmADSetting::done(int result)
 {
-    if (scheduler_.RequestKind == KindQuiet)
-        scheduler_.Release();
+    scheduler_.ReleaseIfQuiet();
     QDialog::done(result);
 }
 

@@ -228,14 +228,12 @@ AlarmSettingsValues TfrmAlarm::ReadValues() const
 void TfrmAlarm::btnSettingClick()
 {
     scheduler_.PostCommand(KindAlarm, AlarmSettingsPayload(ReadValues()));
-    for (QCheckBox* box : applyBoxes_)
-        box->setChecked(false);
+    SetApplyBoxes(applyBoxes_, false);
 }
 
 void TfrmAlarm::btnSeletAllClick()
 {
-    for (QCheckBox* box : applyBoxes_)
-        box->setChecked(true);
+    SetApplyBoxes(applyBoxes_, true);
 }
 
 void TfrmAlarm::BitBtn3Click()

@@ -68,8 +68,7 @@ void TfrmInitial::BitBtnICancelClick()
 
 void TfrmInitial::done(int result)
 {
-    if (scheduler_.RequestKind == KindQuiet)
-        scheduler_.Release();
+    scheduler_.ReleaseIfQuiet();
     QDialog::done(result);
 }
 

@@ -234,14 +234,12 @@ SystemSettingsValues TfrmSetting::ReadValues() const
 void TfrmSetting::btnSettingClick()
 {
     scheduler_.PostCommand(KindSystem, SystemSettingsPayload(ReadValues()));
-    for (QCheckBox* box : applyBoxes_)
-        box->setChecked(false);
+    SetApplyBoxes(applyBoxes_, false);
 }
 
 void TfrmSetting::btnSeletAllClick()
 {
-    for (QCheckBox* box : applyBoxes_)
-        box->setChecked(true);
+    SetApplyBoxes(applyBoxes_, true);
 }
 
 void TfrmSetting::BitBtn3Click()
@@ -282,8 +280,7 @@ void TfrmSetting::rgCH_LimitClick()
 
 void TfrmSetting::done(int result)
 {
-    if (scheduler_.RequestKind == KindQuiet)
-        scheduler_.Release();
+    scheduler_.ReleaseIfQuiet();
     QDialog::done(result);
 }
 

@@ -100,6 +100,12 @@ void RequestScheduler::Release()
     SendPermit = 1;
 }
 
+void RequestScheduler::ReleaseIfQuiet()
+{
+    if (RequestKind == KindQuiet)
+        Release();
+}
+
 const char* RequestScheduler::HandleSettingAck(const std::string& rxBody)
 {
     const char first = rxBody.empty() ? '\0' : rxBody[0];

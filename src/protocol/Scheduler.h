@@ -65,6 +65,9 @@ struct RequestScheduler {
     void Pause() { RequestKind = KindQuiet; }
     // Back to listening with the next tick permitted.
     void Release();
+    // What a window that paused the line does as it closes: release the
+    // scheduler, unless a command it posted is already armed.
+    void ReleaseIfQuiet();
 
     // Looks at the first character of an acknowledgement body: "1" or "0"
     // release the scheduler and give the result log line; anything else

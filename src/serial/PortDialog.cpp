@@ -143,8 +143,7 @@ void TfrmComPort::Btn_Cancel()
 // paused; a command posted meanwhile has replaced the quiet kind.
 void TfrmComPort::done(int result)
 {
-    if (scheduler_.RequestKind == KindQuiet)
-        scheduler_.Release();
+    scheduler_.ReleaseIfQuiet();
     QDialog::done(result);
 }
 

@@ -29,6 +29,12 @@ QComboBox* NewValueList(const char* name, const QStringList& entries, QWidget* p
     return list;
 }
 
+void SetApplyBoxes(std::span<QCheckBox* const> boxes, bool ticked)
+{
+    for (QCheckBox* box : boxes)
+        box->setChecked(ticked);
+}
+
 SettingRow AddSettingRow(QGridLayout& grid, int row, const QString& caption, QWidget* value, const QString& unit,
                          const QString& range, const char* applyName)
 {

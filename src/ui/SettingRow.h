@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <span>
+
 class QCheckBox;
 class QComboBox;
 class QGridLayout;
@@ -21,6 +23,10 @@ QCheckBox* NewApplyBox(const char* name, const QString& rowCaption, QWidget* par
 
 // An editable drop-down list: the operator picks an entry or types.
 QComboBox* NewValueList(const char* name, const QStringList& entries, QWidget* parent = nullptr);
+
+// Ticks or clears every box of boxes ("Select All", and the clearing after
+// a command is queued).
+void SetApplyBoxes(std::span<QCheckBox* const> boxes, bool ticked);
 
 struct SettingRow {
     QLabel* caption = nullptr;

@@ -186,6 +186,23 @@ TEST(Scheduler, QuietKindFreezesEveryCounter)
     EXPECT_EQ(s.SendPermit, 1);
 }
 
+TEST(Scheduler, ClosingAPausingWindowReleasesOnlyAQuietLine)
+{
+    RequestScheduler quiet;
+    quiet.Pause();
+    quiet.SendPermit = 0;
+    quiet.ReleaseIfQuiet();
+    EXPECT_EQ(quiet.RequestKind, KindIdle);
+    EXPECT_EQ(quiet.SendPermit, 1);
+
+    RequestScheduler armed;
+    armed.PostCommand(KindMeasure, "x");
+    armed.SendPermit = 0;
+    armed.ReleaseIfQuiet();
+    EXPECT_EQ(armed.RequestKind, KindMeasure);
+    EXPECT_EQ(armed.SendPermit, 0);
+}
+
 TEST(Scheduler, UnpostedKindsMoveNoCounter)
 {
     for (const std::uint8_t kind : {19, 21, 25, 30, 35, 255}) {
