@@ -5,27 +5,38 @@
 
 namespace zelt {
 
+namespace {
+
+// A threshold of a list read by position: 3 digits.
+std::string Threshold(const char* caption, bool applied, const std::optional<std::int32_t>& reported,
+                      const std::optional<std::int32_t>& chosen)
+{
+    return NumberRow(caption, 3, applied, reported, [&] { return Chosen(caption, chosen); });
+}
+
+} // namespace
+
 std::int32_t LowTempCode(std::int32_t celsius)
 {
     return celsius >= 0 ? celsius : 20 - celsius;
 }
 
-std::string AlarmSettingsPayload(const AlarmSettingsValues& v)
+std::string AlarmSettingsPayload(const AlarmSettingsValues& v, const AlarmSettingsReport& r)
 {
     std::string p;
-    p += FixedField("DC Output High Volt", Chosen("DC Output High Volt", v.dcHighVolt), 3);
-    p += FixedField("DC Output Low Volt", Chosen("DC Output Low Volt", v.dcLowVolt), 3);
-    p += FixedField("BATT Low Volt", Chosen("BATT Low Volt", v.battLowVolt), 3);
-    p += FixedField("DC OV ShutDown", Chosen("DC OV ShutDown", v.ovShutdownVolt), 3);
-    p += FixedField("Batt.1 High Temp", Chosen("Batt.1 High Temp", v.batt1HighTemp), 3);
-    p += FixedField("Batt.1 Low Temp", v.batt1LowCode, 3);
+    p += Threshold("DC Output High Volt", v.cbDCOV, r.dcHighVolt, v.dcHighVolt);
+    p += Threshold("DC Output Low Volt", v.cbDCLV, r.dcLowVolt, v.dcLowVolt);
+    p += Threshold("BATT Low Volt", v.cbBAT_LV, r.battLowVolt, v.battLowVolt);
+    p += Threshold("DC OV ShutDown", v.cbDCOV_SD, r.ovShutdownVolt, v.ovShutdownVolt);
+    p += Threshold("Batt.1 High Temp", v.cbBHT, r.batt1HighTemp, v.batt1HighTemp);
+    p += Threshold("Batt.1 Low Temp", v.cbBLT, r.batt1LowCode, v.batt1LowCode);
     p += ApplyMaskDigits({v.cbDCOV, v.cbDCLV, v.cbBAT_LV, v.cbDCOV_SD,
                           v.rgBR1, v.rgBF1, v.rgBR2, v.rgBF2,
                           v.rgBPB, false, v.rgAC1, v.rgAC2,
                           v.rgRM1, v.rgRM2, v.rgRM3, v.rgRM4,
                           v.cbBHT, v.cbBLT, v.cbBHT2, v.cbBLT2});
-    p += FixedField("Batt.2 High Temp", Chosen("Batt.2 High Temp", v.batt2HighTemp), 3);
-    p += FixedField("Batt.2 Low Temp", v.batt2LowCode, 3);
+    p += Threshold("Batt.2 High Temp", v.cbBHT2, r.batt2HighTemp, v.batt2HighTemp);
+    p += Threshold("Batt.2 Low Temp", v.cbBLT2, r.batt2LowCode, v.batt2LowCode);
     return p;
 }
 

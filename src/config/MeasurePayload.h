@@ -18,9 +18,10 @@ struct MeasureValues {
 // The row captions, in the order of MeasureValues.
 extern const std::array<const char*, 6> MeasureRowCaptions;
 
-// The payload behind 'M' (26 characters). Throws EConvertError for digits
-// that are no whole number and ERefused for 99.99 or 999.9, whose increment
-// no longer fits four digits.
+// The payload behind 'M' (26 characters). For a ticked row, throws
+// EConvertError for digits that are no whole number and ERefused for 99.99
+// or 999.9, whose increment no longer fits four digits; an unticked row
+// that cannot be sent carries zeros.
 std::string MeasurePayload(const MeasureValues& v);
 
 } // namespace zelt

@@ -43,36 +43,63 @@ std::string Flag(bool on)
     return on ? "1" : "0";
 }
 
-char Length(const std::string& caption, const std::string& community)
+std::string Community(const std::string& caption, const std::string& community)
 {
     if (community.size() > 15)
         throw ERefused(caption + ": at most 15 characters; nothing was sent.");
-    return HexDigits[community.size()];
+    return community;
 }
 
 } // namespace
 
-std::string NetworkSettingsPayload(const NetworkSettingsValues& v)
+std::string NetworkSettingsPayload(const NetworkSettingsValues& v, const std::optional<NetworkSettingsValues>& r)
 {
+    // One row: the dialog's field from v, the reported one from r.
+    const auto row = [&](bool applied, std::size_t width, const auto& field) {
+        std::function<std::string()> reported;
+        if (r)
+            reported = [&] { return field(*r); };
+        return RowField(applied, width, [&] { return field(v); }, reported);
+    };
+    const auto address = [&](bool applied, const std::string& caption, OctetTexts NetworkSettingsValues::*octets) {
+        return row(applied, 8, [&](const NetworkSettingsValues& s) { return Address(caption, s.*octets); });
+    };
+    const auto flag = [&](bool applied, const auto& on) {
+        return row(applied, 1, [&](const NetworkSettingsValues& s) { return Flag(on(s)); });
+    };
+
     // Every octet is converted first, so that empty edits (no status yet)
     // fail the standard conversion before the MAC texts are looked at.
-    std::string p = Address("IP Address", v.ip);
-    p += Address("Gateway", v.gateway);
-    p += Address("Subnet Mask", v.subnetMask);
-    p += Address("TCP/IP 1", v.tcpip1) + Flag(v.tcpip1On);
-    p += Address("TCP/IP 2", v.tcpip2) + Flag(v.tcpip2On);
-    for (std::size_t m = 0; m < v.snmp.size(); ++m)
-        p += Address("SNMP IP" + std::to_string(m + 1), v.snmp[m]) + Flag(v.snmpOn[m]) + "0";
+    std::string p = address(v.cbIP, "IP Address", &NetworkSettingsValues::ip);
+    p += address(v.cbGW, "Gateway", &NetworkSettingsValues::gateway);
+    p += address(v.cbSM, "Subnet Mask", &NetworkSettingsValues::subnetMask);
+    p += address(v.cbTCPIP1, "TCP/IP 1", &NetworkSettingsValues::tcpip1);
+    p += flag(v.cbTCPIP1En, [](const NetworkSettingsValues& s) { return s.tcpip1On; });
+    p += address(v.cbTCPIP2, "TCP/IP 2", &NetworkSettingsValues::tcpip2);
+    p += flag(v.cbTCPIP2En, [](const NetworkSettingsValues& s) { return s.tcpip2On; });
+    const bool managerApplied[][2] = {
+        {v.cbSNMP1, v.cbSNMP1En}, {v.cbSNMP2, v.cbSNMP2En}, {v.cbSNMP3, v.cbSNMP3En}, {v.cbSNMP4, v.cbSNMP4En}};
+    for (std::size_t m = 0; m < v.snmp.size(); ++m) {
+        const std::string caption = "SNMP IP" + std::to_string(m + 1);
+        p += row(managerApplied[m][0], 8, [&](const NetworkSettingsValues& s) { return Address(caption, s.snmp[m]); });
+        p += flag(managerApplied[m][1], [m](const NetworkSettingsValues& s) { return s.snmpOn[m]; }) + "0";
+    }
     p += ApplyMaskDigits({v.cbMAC, v.cbIP, v.cbGW, v.cbSM,
                           v.cbTCPIP1, v.cbTCPIP1En, v.cbTCPIP2, v.cbTCPIP2En,
                           v.cbSNMP1, v.cbSNMP1En, false, v.cbSNMP2,
                           v.cbSNMP2En, false, v.cbSNMP3, v.cbSNMP3En,
                           false, v.cbSNMP4, v.cbSNMP4En, false,
                           false, false, v.cbReadComu, v.cbWriteComu});
-    p.insert(0, Mac(v.mac));
-    p += Length("Read Community", v.readCommunity);
-    p += Length("Write Community", v.writeCommunity);
-    p += v.readCommunity + v.writeCommunity;
+    p.insert(0, row(v.cbMAC, 12, [](const NetworkSettingsValues& s) { return Mac(s.mac); }));
+    const std::string read = row(v.cbReadComu, 0, [](const NetworkSettingsValues& s) {
+        return Community("Read Community", s.readCommunity);
+    });
+    const std::string write = row(v.cbWriteComu, 0, [](const NetworkSettingsValues& s) {
+        return Community("Write Community", s.writeCommunity);
+    });
+    p += HexDigits[read.size()];
+    p += HexDigits[write.size()];
+    p += read + write;
     return p;
 }
 

@@ -2,9 +2,12 @@
 
 // The network settings command 'J': MAC, addresses and switches, six apply
 // masks, then the two SNMP communities with their lengths. Octets are typed
-// as decimal text and travel as two hexadecimal digits each.
+// as decimal text and travel as two hexadecimal digits each. Only ticked
+// rows send the dialog's values; the others carry what the controller
+// reported.
 
 #include <array>
+#include <optional>
 #include <string>
 
 namespace zelt {
@@ -29,10 +32,13 @@ struct NetworkSettingsValues {
     bool cbReadComu = false, cbWriteComu = false;
 };
 
-// The payload behind 'J' (102 characters and the communities). Throws
-// EConvertError for an octet that is no whole number, ERefused for an octet
-// outside 0 to 255, a MAC text that is not two hexadecimal digits or a
-// community longer than its one-digit length can say.
-std::string NetworkSettingsPayload(const NetworkSettingsValues& v);
+// The payload behind 'J' (102 characters and the communities). reported:
+// the values the controller last reported (its apply boxes unused), none
+// before the first status record. For a ticked row, throws EConvertError for
+// an octet that is no whole number, ERefused for an octet outside 0 to 255, a
+// MAC text that is not two hexadecimal digits or a community longer than its
+// one-digit length can say.
+std::string NetworkSettingsPayload(const NetworkSettingsValues& v,
+                                   const std::optional<NetworkSettingsValues>& reported = std::nullopt);
 
 } // namespace zelt

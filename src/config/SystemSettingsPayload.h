@@ -2,7 +2,8 @@
 
 // The system settings command 'O': nineteen setting fields, then five apply
 // masks. Lists read by their position give a value only when an entry is
-// chosen; lists read by their text give that text.
+// chosen; lists read by their text give that text. Only ticked rows send
+// the dialog's values; the others carry what the controller reported.
 
 #include <cstdint>
 #include <optional>
@@ -31,9 +32,16 @@ struct SystemSettingsValues {
     bool cbDCHT = false, cbDCHARM = false, cbDCHABT = false;
 };
 
-// The payload behind 'O' (54 characters). Throws EConvertError for a typed
-// text that is no whole number and ERefused for a missing choice or a number
-// that does not fit its field.
-std::string SystemSettingsPayload(const SystemSettingsValues& v);
+// What the controller last reported for the rows the dialog reads, in the
+// payload's terms; all empty before the first status record.
+struct SystemSettingsReport {
+    std::optional<std::int32_t> floatVolt, chargeLimit, chargeMode, boostEntry, lvdOpenVolt, lvdDelay;
+    std::optional<std::int32_t> acFailMode, dischargeTime, dischargeAlarmVolt, dischargeAbortVolt;
+};
+
+// The payload behind 'O' (54 characters). For a ticked row, throws
+// EConvertError for a typed text that is no whole number and ERefused for a
+// missing choice or a number that does not fit its field.
+std::string SystemSettingsPayload(const SystemSettingsValues& v, const SystemSettingsReport& reported = {});
 
 } // namespace zelt

@@ -51,6 +51,13 @@ std::string PanelOf(const QString& edit)
     return "pnl" + edit.mid(3).toStdString();
 }
 
+// The switches and the main window's tick boxes they follow: TCP/IP 1 and 2,
+// then SNMP managers 1 to 4.
+const std::pair<const char*, const char*> Switches[] = {
+    {"rgTCPIP1", "cbTcpip_En1"}, {"rgTCPIP2", "cbTcpip_En2"}, {"rgSNMP1", "cbSNMP_En1"},
+    {"rgSNMP2", "cbSNMP_En2"},   {"rgSNMP3", "cbSNMP_En3"},   {"rgSNMP4", "cbSNMP_En4"},
+};
+
 // Factory settings of "Default".
 struct FactoryAddress {
     const char* edits;
@@ -60,7 +67,7 @@ struct FactoryAddress {
 } // namespace
 
 TForm1::TForm1(RequestScheduler& scheduler, const StatusArea& area, QWidget* parent)
-    : QDialog(parent), scheduler_(scheduler)
+    : QDialog(parent), scheduler_(scheduler), area_(area)
 {
     Form1 = this;
     setObjectName(QStringLiteral("Form1"));
@@ -171,40 +178,14 @@ void TForm1::FormCreate(const StatusArea& area)
         if (!shown.empty())
             edit->setText(QString::fromLatin1(shown));
     }
-    const std::pair<const char*, const char*> switches[] = {
-        {"rgTCPIP1", "cbTcpip_En1"}, {"rgTCPIP2", "cbTcpip_En2"}, {"rgSNMP1", "cbSNMP_En1"},
-        {"rgSNMP2", "cbSNMP_En2"},   {"rgSNMP3", "cbSNMP_En3"},   {"rgSNMP4", "cbSNMP_En4"},
-    };
-    for (const auto& [group, box] : switches)
+    for (const auto& [group, box] : Switches)
         Group(group)->SetItemIndex(area.IsChecked(box) ? 1 : 0);
 }
 
 NetworkSettingsValues TForm1::ReadValues() const
 {
-    NetworkSettingsValues v;
-    for (int i = 0; i < 6; ++i)
-        v.mac[static_cast<std::size_t>(i)] = EditText(Name("edtMAC", i + 1));
-    const auto octets = [this](const std::vector<QString>& names) {
-        OctetTexts texts;
-        for (std::size_t i = 0; i < texts.size(); ++i)
-            texts[i] = EditText(names[i]);
-        return texts;
-    };
-    v.ip = octets(Octets("edtIP"));
-    v.gateway = octets(Octets("edtGW"));
-    v.subnetMask = octets(Octets("edtSM"));
-    v.tcpip1 = octets(Octets("edtSVIP1"));
-    v.tcpip2 = octets(Octets("edtSVIP2"));
-    for (int m = 1; m <= 4; ++m)
-        v.snmp[static_cast<std::size_t>(m - 1)] = octets(ManagerOctets(m));
-
-    const auto on = [this](const char* name) { return Group(name)->ItemIndex() != 0; };
-    v.tcpip1On = on("rgTCPIP1");
-    v.tcpip2On = on("rgTCPIP2");
-    v.snmpOn = {on("rgSNMP1"), on("rgSNMP2"), on("rgSNMP3"), on("rgSNMP4")};
-    v.readCommunity = EditText(QStringLiteral("edtReadComuni"));
-    v.writeCommunity = EditText(QStringLiteral("edtWriteComuni"));
-
+    NetworkSettingsValues v = ReadShown([this](const QString& edit) { return EditText(edit); },
+                                        [this](const char* group, const char*) { return Group(group)->ItemIndex() != 0; });
     const auto ticked = [this](const char* name) {
         return findChild<QCheckBox*>(QString::fromLatin1(name))->isChecked();
     };
@@ -229,9 +210,46 @@ NetworkSettingsValues TForm1::ReadValues() const
     return v;
 }
 
+// The main window shows the network section of the last status record;
+// its panels are empty before the first.
+std::optional<NetworkSettingsValues> TForm1::Reported() const
+{
+    if (area_.Text("pnlIP1").empty())
+        return std::nullopt;
+    return ReadShown([this](const QString& edit) { return area_.Text(PanelOf(edit)); },
+                     [this](const char*, const char* box) { return area_.IsChecked(box); });
+}
+
+NetworkSettingsValues TForm1::ReadShown(const std::function<std::string(const QString& edit)>& text,
+                                        const std::function<bool(const char* group, const char* box)>& on) const
+{
+    NetworkSettingsValues v;
+    for (int i = 0; i < 6; ++i)
+        v.mac[static_cast<std::size_t>(i)] = text(Name("edtMAC", i + 1));
+    const auto octets = [&](const std::vector<QString>& names) {
+        OctetTexts texts;
+        for (std::size_t i = 0; i < texts.size(); ++i)
+            texts[i] = text(names[i]);
+        return texts;
+    };
+    v.ip = octets(Octets("edtIP"));
+    v.gateway = octets(Octets("edtGW"));
+    v.subnetMask = octets(Octets("edtSM"));
+    v.tcpip1 = octets(Octets("edtSVIP1"));
+    v.tcpip2 = octets(Octets("edtSVIP2"));
+    for (int m = 1; m <= 4; ++m)
+        v.snmp[static_cast<std::size_t>(m - 1)] = octets(ManagerOctets(m));
+    bool* const switchesOn[] = {&v.tcpip1On, &v.tcpip2On, &v.snmpOn[0], &v.snmpOn[1], &v.snmpOn[2], &v.snmpOn[3]};
+    for (std::size_t i = 0; i < std::size(Switches); ++i)
+        *switchesOn[i] = on(Switches[i].first, Switches[i].second);
+    v.readCommunity = text(QStringLiteral("edtReadComuni"));
+    v.writeCommunity = text(QStringLiteral("edtWriteComuni"));
+    return v;
+}
+
 void TForm1::btnSettingClick()
 {
-    scheduler_.PostCommand(KindNetwork, NetworkSettingsPayload(ReadValues()));
+    scheduler_.PostCommand(KindNetwork, NetworkSettingsPayload(ReadValues(), Reported()));
     SetApplyBoxes(applyBoxes_, false);
 }
 

@@ -7,6 +7,9 @@
 
 #include <QDialog>
 
+#include <functional>
+#include <optional>
+#include <string>
 #include <vector>
 
 class QCheckBox;
@@ -23,7 +26,8 @@ class TRadioGroup;
 class TForm1 : public QDialog {
     Q_OBJECT
 public:
-    // area: the main window's status tabs, read once at opening.
+    // area: the main window's status tabs, read at opening and by "Setting";
+    // it stays valid for the dialog's life.
     TForm1(RequestScheduler& scheduler, const StatusArea& area, QWidget* parent = nullptr);
     ~TForm1() override;
 
@@ -33,8 +37,15 @@ public:
     void btnExitClick();
 
     NetworkSettingsValues ReadValues() const;
+    // What the controller last reported, as the main window shows it;
+    // unticked rows send it. None before the first status record.
+    std::optional<NetworkSettingsValues> Reported() const;
 
 private:
+    // The values named like the edits and switches: text(edit) gives an
+    // edit's text, on(group, main window box) a switch.
+    NetworkSettingsValues ReadShown(const std::function<std::string(const QString& edit)>& text,
+                                    const std::function<bool(const char* group, const char* box)>& on) const;
     void FormCreate(const StatusArea& area);
     // A row of edits named prefix + suffix, with its apply boxes.
     void AddEditRow(QGridLayout& grid, int row, const QString& caption, const std::vector<QString>& edits,
@@ -44,6 +55,7 @@ private:
     TRadioGroup* Group(const char* name) const;
 
     RequestScheduler& scheduler_;
+    const StatusArea& area_;
     std::vector<QCheckBox*> applyBoxes_;
 };
 

@@ -120,19 +120,24 @@ void TfrmADSetting::done(int result)
 }
 
 // Leaving a changed edit with an empty digit position is not allowed: a
-// beep, the message, and the focus back in the edit. Escape restores the
-// value the edit had when it was entered.
+// beep, the message, and the focus back in the edit. Escape in a changed edit
+// restores the value it had before the operator changed it; the focus coming
+// back after the message must not take the incomplete text for that value.
 bool TfrmADSetting::eventFilter(QObject* watched, QEvent* event)
 {
     auto* edit = qobject_cast<QLineEdit*>(watched);
     if (edit == nullptr)
         return QDialog::eventFilter(watched, event);
     if (event->type() == QEvent::FocusIn) {
-        edit->setProperty("enteredText", edit->text());
-        edit->setModified(false);
-    } else if (event->type() == QEvent::FocusOut && edit->isModified() && !edit->hasAcceptableInput() &&
-               !complaining_) {
-        // The message box takes the focus too: one complaint at a time.
+        if (!edit->isModified())
+            edit->setProperty("enteredText", edit->text());
+    } else if (event->type() == QEvent::FocusOut && edit->isModified()) {
+        if (complaining_) // the message box takes the focus: one complaint at a time
+            return QDialog::eventFilter(watched, event);
+        if (edit->hasAcceptableInput()) {
+            edit->setModified(false); // the change is kept: the value to restore from now on
+            return QDialog::eventFilter(watched, event);
+        }
         const QScopedValueRollback once(complaining_, true);
         QApplication::beep();
         edit->setFocus();

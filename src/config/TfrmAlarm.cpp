@@ -1,8 +1,9 @@
 #include "config/TfrmAlarm.h"
 
 #include "config/AlarmSettingsPayload.h"
-#include "config/ValueLists.h"
+#include "config/PayloadFields.h"
 #include "config/RadioGroup.h"
+#include "config/ValueLists.h"
 #include "protocol/FieldText.h"
 #include "protocol/Scheduler.h"
 #include "status/StatusSnapshot.h"
@@ -45,11 +46,13 @@ int LowTempPosition(std::int32_t code)
     return -1;
 }
 
-// The code of the entry shown; 0 when none is.
-std::int32_t LowTempCodeOf(const QComboBox& list)
+// The code of the entry shown; none when the list shows no entry.
+std::optional<std::int32_t> LowTempCodeOf(const QComboBox& list)
 {
     const int position = ShownPosition(list);
-    return position < 0 ? 0 : LowTempCode(LowTemps[position]);
+    if (position < 0)
+        return std::nullopt;
+    return LowTempCode(LowTemps[position]);
 }
 
 void PreSelect(QComboBox& list, std::int32_t value, int position)
@@ -72,7 +75,7 @@ void ShelfRule(const TRadioGroup& ac, TRadioGroup& first, TRadioGroup& second)
 } // namespace
 
 TfrmAlarm::TfrmAlarm(RequestScheduler& scheduler, const StatusSnapshot& snapshot, QWidget* parent)
-    : QDialog(parent), scheduler_(scheduler)
+    : QDialog(parent), scheduler_(scheduler), snapshot_(snapshot)
 {
     frmAlarm = this;
     setObjectName(QStringLiteral("frmAlarm"));
@@ -225,9 +228,18 @@ AlarmSettingsValues TfrmAlarm::ReadValues() const
     return v;
 }
 
+AlarmSettingsReport TfrmAlarm::Reported() const
+{
+    const StatusSnapshot& s = snapshot_;
+    if (!StatusReported(s))
+        return {};
+    return {s.DcHighAlarmVolt, s.DcLowAlarmVolt, s.BattLowAlarmVolt, s.OvShutdownVolt,
+            s.Batt1HighTemp,   s.Batt1LowTemp,   s.Batt2HighTemp,    s.Batt2LowTemp};
+}
+
 void TfrmAlarm::btnSettingClick()
 {
-    scheduler_.PostCommand(KindAlarm, AlarmSettingsPayload(ReadValues()));
+    scheduler_.PostCommand(KindAlarm, AlarmSettingsPayload(ReadValues(), Reported()));
     SetApplyBoxes(applyBoxes_, false);
 }
 

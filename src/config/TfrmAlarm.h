@@ -14,6 +14,7 @@ class QGridLayout;
 
 namespace zelt {
 
+struct AlarmSettingsReport;
 struct AlarmSettingsValues;
 struct RequestScheduler;
 struct StatusSnapshot;
@@ -22,6 +23,7 @@ class TRadioGroup;
 class TfrmAlarm : public QDialog {
     Q_OBJECT
 public:
+    // snapshot stays valid for the dialog's life; it is read at opening and by "Setting".
     TfrmAlarm(RequestScheduler& scheduler, const StatusSnapshot& snapshot, QWidget* parent = nullptr);
     ~TfrmAlarm() override;
 
@@ -33,6 +35,8 @@ public:
     void rgAC2Click();
 
     AlarmSettingsValues ReadValues() const;
+    // What the controller last reported for the thresholds; unticked rows send it.
+    AlarmSettingsReport Reported() const;
 
 private:
     void FormCreate(const StatusSnapshot& s);
@@ -43,6 +47,7 @@ private:
     bool Ticked(const char* name) const;
 
     RequestScheduler& scheduler_;
+    const StatusSnapshot& snapshot_;
     std::vector<QCheckBox*> applyBoxes_;
     // In the order "Default" and the pre-fill set them.
     std::vector<TRadioGroup*> radioGroups_;

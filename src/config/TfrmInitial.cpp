@@ -31,6 +31,9 @@ TfrmInitial::TfrmInitial(RequestScheduler& scheduler, QWidget* parent) : QDialog
     BitBtnOK_->setEnabled(false);
     auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
     cancel->setObjectName(QStringLiteral("BitBtnICancel"));
+    // Neither button is pressed by Enter: the history is cleared only by a click on OK.
+    for (QPushButton* button : {BitBtnOK_, cancel})
+        button->setAutoDefault(false);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(BitBtnOK_);
     buttons->addWidget(cancel);

@@ -1,7 +1,8 @@
 #include "config/TfrmSetting.h"
 
-#include "config/ValueLists.h"
+#include "config/PayloadFields.h"
 #include "config/RadioGroup.h"
+#include "config/ValueLists.h"
 #include "config/SystemSettingsPayload.h"
 #include "protocol/FieldText.h"
 #include "protocol/Scheduler.h"
@@ -229,11 +230,22 @@ SystemSettingsValues TfrmSetting::ReadValues() const
     return v;
 }
 
+// The rows' values as the snapshot holds them now. The charge mode is
+// reported as a status code: 1 is float, as the pre-fill reads it.
+SystemSettingsReport TfrmSetting::Reported() const
+{
+    const StatusSnapshot& s = snapshot_;
+    if (!StatusReported(s))
+        return {};
+    return {s.FloatVolt, s.ChargeLimit, s.ChargeMode == 1 ? 0 : 1, s.BoostEntry, s.LvdOpenVolt,
+            s.LvdDelay,  s.AcFailMode,  s.DischargeTime, s.DischargeAlarmVolt, s.DischargeAbortVolt};
+}
+
 // A refused or unconvertible value leaves before anything is queued, with
 // the apply boxes still ticked.
 void TfrmSetting::btnSettingClick()
 {
-    scheduler_.PostCommand(KindSystem, SystemSettingsPayload(ReadValues()));
+    scheduler_.PostCommand(KindSystem, SystemSettingsPayload(ReadValues(), Reported()));
     SetApplyBoxes(applyBoxes_, false);
 }
 

@@ -18,6 +18,7 @@ namespace zelt {
 
 struct RequestScheduler;
 struct StatusSnapshot;
+struct SystemSettingsReport;
 struct SystemSettingsValues;
 class TRadioGroup;
 
@@ -36,6 +37,8 @@ public:
 
     // The values and apply boxes as the dialog shows them.
     SystemSettingsValues ReadValues() const;
+    // What the controller last reported for the rows; unticked rows send it.
+    SystemSettingsReport Reported() const;
 
 protected:
     void done(int result) override; // FormClose: every way the window closes

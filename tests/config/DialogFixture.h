@@ -4,6 +4,7 @@
 // platform: a status monitor that decodes real record bodies into the
 // snapshot and the status tabs, a scheduler, and the error box as a list.
 
+#include "config/RadioGroup.h"
 #include "protocol/Scheduler.h"
 #include "status/Records.h"
 #include "status/StatusMonitor.h"
@@ -40,6 +41,19 @@ inline void Click(const QObject& dialog, const char* button)
 inline std::string Shown(const QObject& dialog, const char* list)
 {
     return Find<QComboBox>(dialog, list).currentText().toStdString();
+}
+
+// One operator action: "cbX" ticks apply box cbX, "rgX=i" clicks item i of
+// radio group rgX (nothing happens while the group is disabled).
+inline void Act(const QObject& dialog, const std::string& action)
+{
+    const std::size_t equals = action.find('=');
+    if (equals == std::string::npos) {
+        Find<QCheckBox>(dialog, action.c_str()).setChecked(true);
+        return;
+    }
+    const std::string group = action.substr(0, equals);
+    Find<TRadioGroup>(dialog, group.c_str()).Item(std::stoi(action.substr(equals + 1)))->click();
 }
 
 class DialogTest : public ::testing::Test {

@@ -40,6 +40,7 @@ TEST_F(QuietDialog, MeasureWithAnEmptyDigitStaysQuietUntilClosed)
 {
     TfrmADSetting dialog(scheduler);
     Find<QLineEdit>(dialog, "mskCELL1").setText(QStringLiteral("2"));
+    Find<QCheckBox>(dialog, "cbCell1_Set_En").setChecked(true);
     Click(dialog, "btnSet");
     EXPECT_EQ(errors, QStringList{"'2___' is not a valid integer value"});
     EXPECT_EQ(scheduler.RequestKind, KindQuiet);

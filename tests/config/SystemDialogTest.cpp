@@ -53,12 +53,12 @@ TEST_F(SystemDialog, BigBatteryAndLimitOff)
     // "ON" without picking a limit leaves "OFF" in the list: the standard conversion error.
     scheduler = RequestScheduler{};
     Find<TRadioGroup>(dialog, "rgCH_Limit").Item(1)->click();
-    Find<QCheckBox>(dialog, "cbLVD").setChecked(true);
+    Find<QCheckBox>(dialog, "cbCH_Limit").setChecked(true);
     Click(dialog, "btnSetting");
     EXPECT_EQ(errors, QStringList{"'OFF' is not a valid integer value"});
     EXPECT_EQ(scheduler.RequestKind, KindIdle);
     EXPECT_TRUE(scheduler.SettingPayload.empty());
-    EXPECT_TRUE(Find<QCheckBox>(dialog, "cbLVD").isChecked());
+    EXPECT_TRUE(Find<QCheckBox>(dialog, "cbCH_Limit").isChecked());
 }
 
 TEST_F(SystemDialog, DefaultBeforeAnyStatusThenSelectAll)
