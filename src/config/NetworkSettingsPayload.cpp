@@ -68,8 +68,8 @@ std::string NetworkSettingsPayload(const NetworkSettingsValues& v, const std::op
         return row(applied, 1, [&](const NetworkSettingsValues& s) { return Flag(on(s)); });
     };
 
-    // Every octet is converted first, so that empty edits (no status yet)
-    // fail the standard conversion before the MAC texts are looked at.
+    // The addresses are composed first, so that a ticked empty edit (no
+    // status yet) fails the standard conversion before the MAC is looked at.
     std::string p = address(v.cbIP, "IP Address", &NetworkSettingsValues::ip);
     p += address(v.cbGW, "Gateway", &NetworkSettingsValues::gateway);
     p += address(v.cbSM, "Subnet Mask", &NetworkSettingsValues::subnetMask);

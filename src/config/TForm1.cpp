@@ -184,8 +184,9 @@ void TForm1::FormCreate(const StatusArea& area)
 
 NetworkSettingsValues TForm1::ReadValues() const
 {
-    NetworkSettingsValues v = ReadShown([this](const QString& edit) { return EditText(edit); },
-                                        [this](const char* group, const char*) { return Group(group)->ItemIndex() != 0; });
+    const auto text = [this](const QString& edit) { return EditText(edit); };
+    const auto on = [this](const char* group, const char*) { return Group(group)->ItemIndex() != 0; };
+    NetworkSettingsValues v = ReadShown(text, on);
     const auto ticked = [this](const char* name) {
         return findChild<QCheckBox*>(QString::fromLatin1(name))->isChecked();
     };
