@@ -3,8 +3,9 @@
 #include "ui/Colours.h"
 #include "ui/StandardError.h"
 
+#include <QApplication>
 #include <QCloseEvent>
-#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QScreen>
 #include <QVBoxLayout>
@@ -54,7 +55,7 @@ TfrmShow::TfrmShow(std::uint8_t& testAlertShown)
     column->addStretch(1);
 
     resize(350, 120);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
+    if (const QScreen* screen = QApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
     // Created hidden; the first alert comes up maximized.
     setWindowState(Qt::WindowMaximized);
@@ -68,7 +69,67 @@ void TfrmShow::ShowAlert(const std::string& message, const std::string& message2
     palette.setColor(QPalette::Window, message2Background);
     lbMessage2_->setPalette(palette);
     resize(350, height());
+    Place();
     show();
+    raise();
+    activateWindow();
+}
+
+void TfrmShow::Place()
+{
+    QWidget* const modal = QApplication::activeModalWidget();
+    if (modal != nullptr && modal != this)
+        JoinModalChain(modal);
+    else
+        StandFree();
+}
+
+void TfrmShow::JoinModalChain(QWidget* modal)
+{
+    if (parentWidget() == modal)
+        return;
+    if (parentWidget() == nullptr)
+        freeState_ = windowState();
+    else
+        parentWidget()->removeEventFilter(this);
+    setParent(modal, windowFlags());
+    modal->installEventFilter(this);
+    setWindowState(freeState_ & ~Qt::WindowMaximized);
+    resize(350, height());
+}
+
+void TfrmShow::StandFree()
+{
+    if (parentWidget() == nullptr)
+        return;
+    parentWidget()->removeEventFilter(this);
+    setParent(nullptr, windowFlags());
+    setWindowState(freeState_);
+}
+
+// The modal window the alert lives in is closing (or going away): the alert
+// leaves with it, and one still up moves to where the operator can reach it.
+bool TfrmShow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == parentWidget() && event->type() == QEvent::Hide) {
+        const bool shown = isVisible();
+        StandFree();
+        if (shown) {
+            Place();
+            show();
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// Escape closes the window, as its title bar's close button does.
+void TfrmShow::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void TfrmShow::closeEvent(QCloseEvent* event)

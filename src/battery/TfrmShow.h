@@ -3,6 +3,12 @@
 // The battery alert window: two lines of bold red text, always on top,
 // shown without waiting. Closing it clears the alert flag so that an alert
 // whose condition still holds comes back with the next status record.
+//
+// Modality blocks every window outside the chain of the modal window in use,
+// so while one is up the alert joins that chain at its normal size; it is
+// maximized only when no modal window is up. It never stays owned by a modal
+// window: it goes back to being a free window when it closes or when that
+// window closes.
 
 #include "status/TestAlertWindow.h"
 
@@ -28,13 +34,21 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void FormClose();
+    // Joins the chain of the modal window in use, or stands free when none is up.
+    void Place();
+    void JoinModalChain(QWidget* modal);
+    void StandFree();
 
     std::uint8_t& testAlertShown_;
     QLabel* lbMessage_;
     QLabel* lbMessage2_;
+    // The window state while free: maximized until the operator changes it.
+    Qt::WindowStates freeState_ = Qt::WindowMaximized;
 };
 
 } // namespace zelt
