@@ -54,11 +54,17 @@ TfrmShow::TfrmShow(std::uint8_t& testAlertShown)
     column->addWidget(lbMessage2_);
     column->addStretch(1);
 
+    SetNormalGeometry();
+    // Created hidden; the first alert comes up maximized.
+    setWindowState(Qt::WindowMaximized);
+}
+
+// The normal size and place: 350 pixels wide, centred on the screen.
+void TfrmShow::SetNormalGeometry()
+{
     resize(350, 120);
     if (const QScreen* screen = QApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
-    // Created hidden; the first alert comes up maximized.
-    setWindowState(Qt::WindowMaximized);
 }
 
 void TfrmShow::ShowAlert(const std::string& message, const std::string& message2, const QColor& message2Background)
@@ -71,7 +77,6 @@ void TfrmShow::ShowAlert(const std::string& message, const std::string& message2
     resize(350, height());
     Place();
     show();
-    raise();
     activateWindow();
 }
 
@@ -88,14 +93,12 @@ void TfrmShow::JoinModalChain(QWidget* modal)
 {
     if (parentWidget() == modal)
         return;
-    if (parentWidget() == nullptr)
-        freeState_ = windowState();
-    else
+    if (parentWidget() != nullptr)
         parentWidget()->removeEventFilter(this);
     setParent(modal, windowFlags());
     modal->installEventFilter(this);
-    setWindowState(freeState_ & ~Qt::WindowMaximized);
-    resize(350, height());
+    setWindowState(windowState() & ~Qt::WindowMaximized);
+    SetNormalGeometry();
 }
 
 void TfrmShow::StandFree()
@@ -104,7 +107,24 @@ void TfrmShow::StandFree()
         return;
     parentWidget()->removeEventFilter(this);
     setParent(nullptr, windowFlags());
-    setWindowState(freeState_);
+    setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+// A modal window that came up after the alert blocks it: the alert moves into
+// that window's chain. Deferred, because the window list is being walked.
+bool TfrmShow::event(QEvent* event)
+{
+    if (event->type() == QEvent::WindowBlocked)
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (isVisible()) {
+                    Place();
+                    show();
+                }
+            },
+            Qt::QueuedConnection);
+    return QWidget::event(event);
 }
 
 // The modal window the alert lives in is closing (or going away): the alert

@@ -6,9 +6,9 @@
 //
 // Modality blocks every window outside the chain of the modal window in use,
 // so while one is up the alert joins that chain at its normal size; it is
-// maximized only when no modal window is up. It never stays owned by a modal
-// window: it goes back to being a free window when it closes or when that
-// window closes.
+// maximized only when no modal window is up. It never outlives its stay in a
+// modal window's chain: when that window closes, the alert stands free again
+// (or joins the next modal window in use).
 
 #include "status/TestAlertWindow.h"
 
@@ -33,6 +33,7 @@ public:
     void ShowAlert(const std::string& message, const std::string& message2, const QColor& message2Background) override;
 
 protected:
+    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -43,12 +44,11 @@ private:
     void Place();
     void JoinModalChain(QWidget* modal);
     void StandFree();
+    void SetNormalGeometry();
 
     std::uint8_t& testAlertShown_;
     QLabel* lbMessage_;
     QLabel* lbMessage2_;
-    // The window state while free: maximized until the operator changes it.
-    Qt::WindowStates freeState_ = Qt::WindowMaximized;
 };
 
 } // namespace zelt
