@@ -35,7 +35,7 @@ struct BattDischLinks {
     RequestScheduler& scheduler;
     const StatusSnapshot& snapshot;       // the manual test flag at creation
     const StatusArea& statusArea;         // the initial charge time display
-    TfrmShow& frmShow;                    // the battery alert window, closed by Save
+    TfrmShow& frmShow;                    // the battery alert window, closed once Save is sent
     std::uint8_t& testAlertShown;         // 1 while a battery alert is up
     std::function<void(const QString&)> addResultLine;
     // True while the main window is connected: a command posted now goes out.

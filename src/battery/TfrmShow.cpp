@@ -118,10 +118,12 @@ bool TfrmShow::event(QEvent* event)
         QMetaObject::invokeMethod(
             this,
             [this] {
-                if (isVisible()) {
-                    Place();
-                    show();
-                }
+                RunGuarded([this] {
+                    if (isVisible()) {
+                        Place();
+                        show();
+                    }
+                });
             },
             Qt::QueuedConnection);
     return QWidget::event(event);
@@ -132,12 +134,14 @@ bool TfrmShow::event(QEvent* event)
 bool TfrmShow::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == parentWidget() && event->type() == QEvent::Hide) {
-        const bool shown = isVisible();
-        StandFree();
-        if (shown) {
-            Place();
-            show();
-        }
+        RunGuarded([this] {
+            const bool shown = isVisible();
+            StandFree();
+            if (shown) {
+                Place();
+                show();
+            }
+        });
     }
     return QWidget::eventFilter(watched, event);
 }
