@@ -141,7 +141,7 @@ TMain_Form::TMain_Form(QWidget* parent)
     frmSetDisch_ = std::make_unique<TfrmSetDisch>(scheduler_, status_->Snapshot(), this);
     battDisch_ = std::make_unique<TBattDisch>(
         BattDischLinks{scheduler_, status_->Snapshot(), status_->Area(), *frmShow_, TestAlertShown,
-                       [this](const QString& line) { AddResultLine(line); }},
+                       [this](const QString& line) { AddResultLine(line); }, [this] { return timer1_.isActive(); }},
         this);
 }
 
@@ -517,6 +517,11 @@ void TMain_Form::HistoryStep()
 void TMain_Form::ClockSent()
 {
     TestAlertShown = 0;
+}
+
+void TMain_Form::BattSetSent()
+{
+    battDisch_->BattSetSent();
 }
 
 } // namespace zelt

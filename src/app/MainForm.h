@@ -120,6 +120,7 @@ private:
     void SendFrame(const std::string& body) override;
     void HistoryStep() override;
     void ClockSent() override;
+    void BattSetSent() override;
 
     // Record handlers of the dispatch table, filled in by the status,
     // history and battery test windows as they are built.

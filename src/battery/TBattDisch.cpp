@@ -1,5 +1,6 @@
 #include "battery/TBattDisch.h"
 
+#include "battery/DialogButton.h"
 #include "battery/BattCapacity.h"
 #include "battery/BattDates.h"
 #include "ui/MessageBox.h"
@@ -31,7 +32,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <cctype>
+#include <iterator>
 
 namespace zelt {
 
@@ -40,6 +41,9 @@ namespace {
 constexpr std::size_t BodyLength = 18;
 const char* const LoadLine = "BattTest Test Load Sucess! <<---";
 const QColor TextGrey(128, 128, 128);
+// What the initial charge end time shows instead of a date once a charge ended.
+const char* const ChargeStatusPhrases[] = {"Initial Charge Completed ", "Initial Charge Interrupted ",
+                                           "Initial Charge Failed "};
 
 QString Latin1(const std::string& text)
 {
@@ -54,6 +58,12 @@ std::string TextOf(const QLabel* label)
 std::string TextOf(const QLineEdit* edit)
 {
     return edit->text().toStdString();
+}
+
+// Up to n characters from position at; fewer, or none, past the end.
+std::string Copy(const std::string& text, std::size_t at, std::size_t n)
+{
+    return at < text.size() ? text.substr(at, n) : std::string();
 }
 
 std::string Cut(std::string& rest, std::size_t n)
@@ -74,13 +84,6 @@ QLabel* RecommendationLine(const char* name, const char* text, QWidget* parent)
     line->setObjectName(QString::fromLatin1(name));
     SetBackgroundColour(*line, MoneyGreen);
     return line;
-}
-
-QPushButton* Button(const char* name, const char* caption, QWidget* parent)
-{
-    auto* button = new QPushButton(QString::fromLatin1(caption), parent);
-    button->setObjectName(QString::fromLatin1(name));
-    return button;
 }
 
 QLineEdit* CapacityEdit(const char* name, const char* caption, QWidget* parent)
@@ -115,7 +118,7 @@ TBattDisch::TBattDisch(BattDischLinks links, QWidget* parent)
       pnlLastDate(Panel("pnlLastDate", this)),
       IntervalBox(NewValueList("IntervalBox", {QStringLiteral("12"), QStringLiteral("24")}, this)),
       pnlNextDate(Panel("pnlNextDate", this)),
-      btnTestDateSet(Button("btnTestDateSet", "End date Set", this)),
+      btnTestDateSet(NewDialogButton("btnTestDateSet", "End date Set", this)),
       cbBoxBattType(NewValueList("cbBoxBattType", {QStringLiteral("M12V90FT"), QStringLiteral("M12V155FT")}, this)),
       cbbBankQty(NewValueList("cbbBankQty", {QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2")}, this)),
       rgMDchOn(Radio("rgMDchON", "ON", this)),
@@ -123,15 +126,15 @@ TBattDisch::TBattDisch(BattDischLinks links, QWidget* parent)
       pnlRate(Panel("pnlRate", this)),
       edtDT(CapacityEdit("edtDT", "DT Capacity", this)),
       edtDTCapa(CapacityEdit("edtDTCapa", "This DT Capacity", this)),
-      btnDTset(Button("btnDTset", "Set", this)),
+      btnDTset(NewDialogButton("btnDTset", "Set", this)),
       pnlRateCapa(Panel("pnlRateCapa", this)),
       pnlCapaPrev(Panel("pnlCapaPrev", this)),
       LabGood(RecommendationLine("LabGood", "- Good battery capacity-no action is required", this)),
       Lab12Month(RecommendationLine("Lab12Month", "- Degraded battery capacity-test interval is now 12 months", this)),
       LabCapaLow(RecommendationLine("LabCapaLow", "- Capacity is low-replace battery string by", this)),
       pnlNextTestDate(Panel("pnlNextTestDate", this)),
-      btnSetting(Button("btnSetting", "Save", this)),
-      btnExit(Button("btnExit", "Exit", this)),
+      btnSetting(NewDialogButton("btnSetting", "Save", this)),
+      btnExit(NewDialogButton("btnExit", "Exit", this)),
       links_(std::move(links))
 {
     setObjectName(QStringLiteral("BattDisch"));
@@ -273,7 +276,8 @@ void TBattDisch::HandleBattTestReply(const std::string& rxBody)
 
 void TBattDisch::ApplyBattTestBody()
 {
-    if (BattTestPending == 1)
+    // A Save's 'G' waiting for its tick is not replaced by the next 'L'.
+    if (BattTestPending == 1 && !SaveQueued())
         links_.scheduler.PostCommand(KindBattLoad);
     if (BattTestBody == BattTestApplied)
         return;
@@ -345,20 +349,18 @@ void TBattDisch::ShowLastTestDate(const std::string& date)
         pnlLastDate->setText(Latin1(date.substr(0, 4) + "/" + date.substr(4, 2) + "/" + date.substr(6, 2)));
         return;
     }
-    // No test recorded: a running initial charge shows its start as month and
-    // day in the four-group form "mm/dd  hh:mm  "; anything else (its status
-    // phrases, "None", nothing) leaves the test date at "None".
+    // No test recorded: the initial charge end time gives the month and the
+    // day (characters 1-2 and 4-5 of its text). Its status phrases carry no
+    // date; like "None" and an empty display they leave the test at "None".
     const std::string charge = links_.statusArea.Text("pnlInitial_Time");
-    const bool startDate = charge.size() >= 5 && charge[2] == '/' && std::isdigit(static_cast<unsigned char>(charge[0]))
-                        && std::isdigit(static_cast<unsigned char>(charge[1]))
-                        && std::isdigit(static_cast<unsigned char>(charge[3]))
-                        && std::isdigit(static_cast<unsigned char>(charge[4]));
-    if (!startDate || charge.find("None") != std::string::npos) {
+    const bool statusPhrase = std::find(std::begin(ChargeStatusPhrases), std::end(ChargeStatusPhrases), charge)
+                           != std::end(ChargeStatusPhrases);
+    if (charge.empty() || statusPhrase || charge.find("None") != std::string::npos) {
         pnlLastDate->setText(QStringLiteral("None"));
         return;
     }
-    pnlLastDate->setText(QString::number(QDate::currentDate().year()) + QLatin1Char('/') + Latin1(charge.substr(0, 2))
-                         + QLatin1Char('/') + Latin1(charge.substr(3, 2)));
+    pnlLastDate->setText(QString::number(QDate::currentDate().year()) + QLatin1Char('/') + Latin1(Copy(charge, 0, 2))
+                         + QLatin1Char('/') + Latin1(Copy(charge, 3, 2)));
 }
 
 // The tick's verdict: only backgrounds change; an unknown code changes nothing.
@@ -467,8 +469,18 @@ void TBattDisch::EvaluateCapacitySteps()
         pnlNextTestDate->setText(nextYear);
 }
 
+bool TBattDisch::SaveQueued() const
+{
+    return links_.scheduler.RequestKind == KindBattSet && links_.scheduler.SendPermit == 1;
+}
+
 void TBattDisch::btnSettingClick()
 {
+    // Nothing would send the bookkeeping: refuse, and keep the alert as it is.
+    if (!links_.lineConnected()) {
+        ShowMessage(MessageKind::Information, QStringLiteral("Save Error!! Not connected"));
+        return;
+    }
     RequestScheduler& scheduler = links_.scheduler;
     scheduler.SettingPayload.clear();
     BattSetValues values;
@@ -487,6 +499,11 @@ void TBattDisch::btnSettingClick()
         return;
     }
     scheduler.PostCommand(KindBattSet, *payload);
+}
+
+// The alert is closed and its flag cleared only once the bookkeeping is out.
+void TBattDisch::BattSetSent()
+{
     links_.frmShow.close();
     links_.testAlertShown = 0;
 }

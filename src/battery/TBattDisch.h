@@ -35,9 +35,11 @@ struct BattDischLinks {
     RequestScheduler& scheduler;
     const StatusSnapshot& snapshot;       // the manual test flag at creation
     const StatusArea& statusArea;         // the initial charge time display
-    TfrmShow& frmShow;                    // the battery alert window, closed by Save
+    TfrmShow& frmShow;                    // the battery alert window, closed once Save is sent
     std::uint8_t& testAlertShown;         // 1 while a battery alert is up
     std::function<void(const QString&)> addResultLine;
+    // True while the main window is connected: a command posted now goes out.
+    std::function<bool()> lineConnected;
 };
 
 // The dates of the test date dialog: the one picked and the three an early
@@ -78,6 +80,9 @@ public:
     void ApplyBattTestBody();
     void EvaluateCapacity(); // "Set"
     void btnSettingClick();  // "Save"
+    // The scheduler has written the 'G' command that Save posted: the alert
+    // may be raised again.
+    void BattSetSent();
     void IntervalBoxChange();
     void cbBoxBattTypeChange();
     void cbbBankQtyChange();
@@ -126,6 +131,7 @@ private:
     void ShowRatedCapacity();
     void SetPercentPanel(QLabel* panel, const std::string& text, bool hasValue);
     bool HasLastDate() const;
+    bool SaveQueued() const;
 
     BattDischLinks links_;
     std::unique_ptr<TfrmDataSetCheck> frmDataSetCheck_;

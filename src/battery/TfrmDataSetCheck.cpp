@@ -1,5 +1,6 @@
 #include "battery/TfrmDataSetCheck.h"
 
+#include "battery/DialogButton.h"
 #include "battery/TBattDisch.h"
 #include "ui/Colours.h"
 #include "ui/Panels.h"
@@ -24,16 +25,14 @@ QString Latin1(const std::string& text)
 TfrmDataSetCheck::TfrmDataSetCheck(TBattDisch& battDisch)
     : QDialog(&battDisch),
       lbMessage(NewPlainLabel({}, this)),
-      btnSet(new QPushButton(QStringLiteral("Yes"), this)),
-      No(new QPushButton(QStringLiteral("no"), this)),
+      btnSet(NewDialogButton("btnSet", "Yes", this)),
+      No(NewDialogButton("No", "no", this)),
       battDisch_(battDisch)
 {
     setObjectName(QStringLiteral("frmDataSetCheck"));
     setWindowTitle(QStringLiteral("frmDataSetCheck"));
     SetBackgroundColour(*this, MoneyGreen);
     lbMessage->setObjectName(QStringLiteral("lbMessage"));
-    btnSet->setObjectName(QStringLiteral("btnSet"));
-    No->setObjectName(QStringLiteral("No"));
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);

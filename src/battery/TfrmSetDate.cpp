@@ -1,5 +1,6 @@
 #include "battery/TfrmSetDate.h"
 
+#include "battery/DialogButton.h"
 #include "battery/BattDates.h"
 #include "ui/MessageBox.h"
 #include "battery/ChoiceList.h"
@@ -23,13 +24,6 @@ namespace zelt {
 
 namespace {
 
-QPushButton* Button(const char* name, const char* caption, QWidget* parent)
-{
-    auto* button = new QPushButton(QString::fromLatin1(caption), parent);
-    button->setObjectName(QString::fromLatin1(name));
-    return button;
-}
-
 QString Latin1(const std::string& text)
 {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
@@ -41,8 +35,8 @@ TfrmSetDate::TfrmSetDate(TBattDisch& battDisch, TfrmDataSetCheck& check, Request
                          std::uint8_t& testAlertShown, QWidget* parent)
     : QDialog(parent),
       date(new DatePicker(this)),
-      Button1(Button("Button1", "Current Set", this)),
-      bbtOK(Button("bbtOK", "OK", this)),
+      Button1(NewDialogButton("Button1", "Current Set", this)),
+      bbtOK(NewDialogButton("bbtOK", "OK", this)),
       battDisch_(battDisch),
       check_(check),
       scheduler_(scheduler),

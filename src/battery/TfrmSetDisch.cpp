@@ -1,5 +1,6 @@
 #include "battery/TfrmSetDisch.h"
 
+#include "battery/DialogButton.h"
 #include "battery/BattPayloads.h"
 #include "protocol/Scheduler.h"
 #include "status/StatusSnapshot.h"
@@ -27,13 +28,6 @@ QCheckBox* Box(const char* name, QWidget* parent)
     return box;
 }
 
-QPushButton* Button(const char* name, const char* caption, QWidget* parent)
-{
-    auto* button = new QPushButton(QString::fromLatin1(caption), parent);
-    button->setObjectName(QString::fromLatin1(name));
-    return button;
-}
-
 } // namespace
 
 TfrmSetDisch::TfrmSetDisch(RequestScheduler& scheduler, const StatusSnapshot& snapshot, QWidget* parent)
@@ -44,9 +38,9 @@ TfrmSetDisch::TfrmSetDisch(RequestScheduler& scheduler, const StatusSnapshot& sn
       cb72h(Box("cb72h", this)),
       cbComp(Box("cbComp", this)),
       cbTemp_Comp(new QComboBox(this)),
-      btnSetting(Button("btnSetting", "Setting", this)),
-      BitBtn3(Button("BitBtn3", "Default", this)),
-      btnExit(Button("btnExit", "Exit", this)),
+      btnSetting(NewDialogButton("btnSetting", "Setting", this)),
+      BitBtn3(NewDialogButton("BitBtn3", "Default", this)),
+      btnExit(NewDialogButton("btnExit", "Exit", this)),
       scheduler_(scheduler)
 {
     setObjectName(QStringLiteral("frmSetDisch"));
@@ -94,8 +88,10 @@ TfrmSetDisch::TfrmSetDisch(RequestScheduler& scheduler, const StatusSnapshot& sn
     connect(BitBtn3, &QPushButton::clicked, this, [this] { RunGuarded([this] { BitBtn3Click(); }); });
     connect(btnExit, &QPushButton::clicked, this, [this] { RunGuarded([this] { btnExitClick(); }); });
 
-    // FormCreate: the controller's present compensation mode, a non-zero flag being on.
-    cbTemp_Comp->setCurrentIndex(snapshot.TempCompOn != 0 ? 1 : 0);
+    // FormCreate: the controller's present compensation mode, 0 "OFF" and 1
+    // "ON"; any other flag selects neither, and the payload carries no mode bit.
+    const std::int32_t mode = snapshot.TempCompOn;
+    cbTemp_Comp->setCurrentIndex(mode == 0 || mode == 1 ? mode : -1);
 }
 
 void TfrmSetDisch::KeepOnly(QCheckBox* row)

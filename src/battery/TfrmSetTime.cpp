@@ -1,5 +1,6 @@
 #include "battery/TfrmSetTime.h"
 
+#include "battery/DialogButton.h"
 #include "ui/MessageBox.h"
 #include "battery/BattPayloads.h"
 #include "battery/DatePicker.h"
@@ -22,13 +23,6 @@ namespace zelt {
 
 namespace {
 
-QPushButton* Button(const char* name, const char* caption, QWidget* parent)
-{
-    auto* button = new QPushButton(QString::fromLatin1(caption), parent);
-    button->setObjectName(QString::fromLatin1(name));
-    return button;
-}
-
 std::optional<std::int32_t> ValueOf(const TSpinEdit& box)
 {
     if (box.IsEmpty())
@@ -44,9 +38,9 @@ TfrmSetTime::TfrmSetTime(RequestScheduler& scheduler, QWidget* parent)
       spinedtHour(new TSpinEdit("spinedtHour", 0, 23, 2, this)),
       spinedtMIn(new TSpinEdit("spinedtMIn", 0, 59, 2, this)),
       spinedtSec(new TSpinEdit("spinedtSec", 0, 59, 2, this)),
-      Button1(Button("Button1", "Current Set", this)),
-      bbtOK(Button("bbtOK", "OK", this)),
-      bbtCancel(Button("bbtCancel", "Cancel", this)),
+      Button1(NewDialogButton("Button1", "Current Set", this)),
+      bbtOK(NewDialogButton("bbtOK", "OK", this)),
+      bbtCancel(NewDialogButton("bbtCancel", "Cancel", this)),
       scheduler_(scheduler)
 {
     setObjectName(QStringLiteral("frmSetTime"));

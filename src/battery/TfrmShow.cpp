@@ -3,8 +3,9 @@
 #include "ui/Colours.h"
 #include "ui/StandardError.h"
 
+#include <QApplication>
 #include <QCloseEvent>
-#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QScreen>
 #include <QVBoxLayout>
@@ -53,11 +54,17 @@ TfrmShow::TfrmShow(std::uint8_t& testAlertShown)
     column->addWidget(lbMessage2_);
     column->addStretch(1);
 
-    resize(350, 120);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    SetNormalGeometry();
     // Created hidden; the first alert comes up maximized.
     setWindowState(Qt::WindowMaximized);
+}
+
+// The normal size and place: 350 pixels wide, centred on the screen.
+void TfrmShow::SetNormalGeometry()
+{
+    resize(350, 120);
+    if (const QScreen* screen = QApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
 }
 
 void TfrmShow::ShowAlert(const std::string& message, const std::string& message2, const QColor& message2Background)
@@ -68,7 +75,85 @@ void TfrmShow::ShowAlert(const std::string& message, const std::string& message2
     palette.setColor(QPalette::Window, message2Background);
     lbMessage2_->setPalette(palette);
     resize(350, height());
+    Place();
     show();
+    activateWindow();
+}
+
+void TfrmShow::Place()
+{
+    QWidget* const modal = QApplication::activeModalWidget();
+    if (modal != nullptr && modal != this)
+        JoinModalChain(modal);
+    else
+        StandFree();
+}
+
+void TfrmShow::JoinModalChain(QWidget* modal)
+{
+    if (parentWidget() == modal)
+        return;
+    if (parentWidget() != nullptr)
+        parentWidget()->removeEventFilter(this);
+    setParent(modal, windowFlags());
+    modal->installEventFilter(this);
+    setWindowState(windowState() & ~Qt::WindowMaximized);
+    SetNormalGeometry();
+}
+
+void TfrmShow::StandFree()
+{
+    if (parentWidget() == nullptr)
+        return;
+    parentWidget()->removeEventFilter(this);
+    setParent(nullptr, windowFlags());
+    setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+// A modal window that came up after the alert blocks it: the alert moves into
+// that window's chain. Deferred, because the window list is being walked.
+bool TfrmShow::event(QEvent* event)
+{
+    if (event->type() == QEvent::WindowBlocked)
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                RunGuarded([this] {
+                    if (isVisible()) {
+                        Place();
+                        show();
+                    }
+                });
+            },
+            Qt::QueuedConnection);
+    return QWidget::event(event);
+}
+
+// The modal window the alert lives in is closing (or going away): the alert
+// leaves with it, and one still up moves to where the operator can reach it.
+bool TfrmShow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == parentWidget() && event->type() == QEvent::Hide) {
+        RunGuarded([this] {
+            const bool shown = isVisible();
+            StandFree();
+            if (shown) {
+                Place();
+                show();
+            }
+        });
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// Escape closes the window, as its title bar's close button does.
+void TfrmShow::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void TfrmShow::closeEvent(QCloseEvent* event)

@@ -78,6 +78,7 @@ void RequestScheduler::Tick(SchedulerLink& link)
             break;
         case KindBattSet:
             link.SendFrame("G" + SettingPayload);
+            link.BattSetSent();
             break;
         case KindBattLoad:
             link.SendFrame("L");

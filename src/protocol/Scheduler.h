@@ -40,6 +40,9 @@ public:
     virtual void HistoryStep() = 0;
     // The clock command has been sent: the battery alert may be raised again.
     virtual void ClockSent() = 0;
+    // The battery test bookkeeping ('G') has been sent. Links that never
+    // carry it need not care.
+    virtual void BattSetSent() {}
 };
 
 struct RequestScheduler {

@@ -1,9 +1,12 @@
 #include "WindowFixture.h"
 
 #include "app/ResultLine.h"
+#include "battery/TBattDisch.h"
 #include "protocol/FrameCodec.h"
 #include "serial/PortDialog.h"
+#include "ui/MessageBox.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -108,6 +111,24 @@ TEST_F(WindowTest, ClockCommandClearsTheAlertLatch)
     window->Scheduler().PostCommand(KindClock, "20260101120000");
     EXPECT_EQ(controller.ReceiveBytes(18, 1000), EncodeFrame("T20260101120000"));
     EXPECT_EQ(window->TestAlertShown, 0);
+}
+
+TEST_F(WindowTest, BatterySaveIsSentOnlyWhileConnectedAndClearsTheAlertLatchOnceSent)
+{
+    QStringList messages;
+    SetMessageSink([&](MessageKind, const QString& m, const QString&) { messages.append(m); });
+    TBattDisch& batt = window->BattDisch();
+    batt.cbbBankQty->setCurrentIndex(0);
+    window->TestAlertShown = 1;
+    batt.btnSetting->click();
+    EXPECT_EQ(messages, QStringList{QStringLiteral("Save Error!! Not connected")});
+
+    Connect();
+    batt.btnSetting->click();
+    EXPECT_EQ(window->TestAlertShown, 1);
+    EXPECT_EQ(controller.ReceiveBytes(25, 1000), EncodeFrame("G" + std::string(21, '0')));
+    EXPECT_EQ(window->TestAlertShown, 0);
+    SetMessageSink({});
 }
 
 TEST_F(WindowTest, DisconnectStopsAllTraffic)

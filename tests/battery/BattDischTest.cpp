@@ -5,6 +5,7 @@
 #include "ui/Colours.h"
 
 #include <QDate>
+#include <functional>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -165,7 +166,9 @@ TEST_F(BattDisch, NoLastTestTakesTheInitialChargeStartOrShowsNone)
         {"", "None"},
         {"Initial Charge Completed ", "None"},
         {"Initial Charge Failed ", "None"},
+        {"Initial Charge Interrupted ", "None"},
         {"03/15  12:30  ", std::to_string(QDate::currentDate().year()) + "/03/15"},
+        {"12-25 08:00", std::to_string(QDate::currentDate().year()) + "/12/25"},
     };
     for (const auto& [charge, shown] : cases) {
         monitor.Area().SetText("pnlInitial_Time", charge);
@@ -257,8 +260,13 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, Evaluate,
     ::testing::Values(Evaluation{"two strings 170 then 150", 2, 0, "170", "150", "87", "88", 2},
                       Evaluation{"exactly 90", 1, 0, "78", "", "90", "", 1},
+                      Evaluation{"89", 1, 0, "77", "", "89", "", 2},
                       Evaluation{"exactly 80", 1, 0, "69", "", "80", "", 2},
                       Evaluation{"79", 1, 0, "68", "", "79", "", 3},
+                      Evaluation{"M12V155FT exactly 90", 1, 1, "140", "", "90", "", 1},
+                      Evaluation{"M12V155FT 89", 1, 1, "139", "", "89", "", 2},
+                      Evaluation{"M12V155FT exactly 80", 1, 1, "124", "", "80", "", 2},
+                      Evaluation{"M12V155FT 79", 1, 1, "123", "", "79", "", 3},
                       Evaluation{"type M12V155FT", 1, 1, "150", "150", "96", "100", 1},
                       Evaluation{"previous 0", 1, 0, "0", "80", "93", "0", 3},
                       Evaluation{"no strings", 0, 0, "", "", "", "", 1},
@@ -276,31 +284,58 @@ TEST_F(BattDisch, EvaluationEndsSilentlyWithoutAPercentToPrevious)
     EXPECT_TRUE(errors.isEmpty());
 }
 
-TEST_F(BattDisch, SaveSendsTheBookkeepingAndClearsTheAlert)
+// One field changed at a time from the degraded bookkeeping, through the
+// window's controls; Save's payload in full.
+TEST_F(BattDisch, SavePayloadFieldByField)
+{
+    const std::pair<const char*, std::function<void()>> changes[] = {
+        {"2014123121100085210980", [] {}},
+        {"2015010221100085210980", [this] { window.pnlLastDate->setText(QStringLiteral("2015-01-02")); }},
+        {"2014123111100085210980", [this] { Pick(window.IntervalBox, 0); }},
+        {"2014123122100085210980", [this] { Pick(window.cbBoxBattType, 1); }},
+        {"2014123121007085210980", [this] { window.edtDT->setText(QStringLiteral("7")); }},
+        {"2014123121000085210980", [this] { window.edtDT->clear(); }},
+        {"2014123121100234210980", [this] { window.edtDTCapa->setText(QStringLiteral("1234")); }},
+        {"2014123121100000210980", [this] { window.edtDTCapa->clear(); }},
+        {"2014123121100085310980", [this] { Apply("2014123121100085" "31"); }},
+        {"2014123121100085220980", [this] { Pick(window.cbbBankQty, 2); }},
+        {"2014123121100085210050", [this] { window.pnlRateCapa->setText(QStringLiteral("5")); }},
+        {"2014123121100085210000", [this] { window.pnlRateCapa->clear(); }},
+        {"000000000000000000000", [this] { Pick(window.cbbBankQty, 0); }},
+        {"2014123121100085210981", [this] { window.rgMDchOn->click(); }},
+    };
+    for (const auto& [payload, change] : changes) {
+        Apply(DegradedBody);
+        change();
+        window.btnSetting->click();
+        EXPECT_EQ(scheduler.SettingPayload, payload);
+        EXPECT_EQ(scheduler.RequestKind, KindBattSet) << payload;
+    }
+    EXPECT_TRUE(errors.isEmpty()) << errors.join('|').toStdString();
+}
+
+// The window's one-second tick may come between Save and the scheduler's
+// tick while the 'L' reply is still out: the 'G' goes out all the same, and
+// the alert is cleared only then.
+TEST_F(BattDisch, SaveGoesOutBeforeTheRepeatedRequestAndThenClearsTheAlert)
 {
     Apply(DegradedBody);
+    window.Opening();
     testAlertShown = 1;
     frmShow.show();
     window.btnSetting->click();
-    EXPECT_EQ(scheduler.RequestKind, KindBattSet);
-    EXPECT_EQ(scheduler.SettingPayload, "2014123121100085210980");
+    EXPECT_EQ(testAlertShown, 1);
+    EXPECT_TRUE(frmShow.isVisible());
+
+    window.ApplyBattTestBody();
+    scheduler.Tick(line);
+    EXPECT_EQ(line.sent, std::vector<std::string>{"G2014123121100085210980"});
     EXPECT_EQ(testAlertShown, 0);
     EXPECT_FALSE(frmShow.isVisible());
 
-    window.edtDTCapa->setText(QStringLiteral("1234"));
-    window.rgMDchOn->setChecked(true);
-    window.btnSettingClick();
-    EXPECT_EQ(scheduler.SettingPayload.substr(13, 3), "234");
-    EXPECT_EQ(scheduler.SettingPayload.back(), '1');
-}
-
-TEST_F(BattDisch, SaveWithoutStringsSendsTwentyOneZeros)
-{
-    Apply(DegradedBody);
-    Pick(window.cbbBankQty, 0);
-    window.btnSettingClick();
-    EXPECT_EQ(scheduler.SettingPayload, std::string(21, '0'));
-    EXPECT_EQ(scheduler.RequestKind, KindBattSet);
+    window.ApplyBattTestBody();
+    scheduler.Tick(line);
+    EXPECT_EQ(line.sent.back(), "L") << "the request did not go on";
 }
 
 TEST_F(BattDisch, SaveRefusals)
@@ -316,22 +351,43 @@ TEST_F(BattDisch, SaveRefusals)
     window.btnSetting->click();
     EXPECT_EQ(errors, QStringList{QStringLiteral("'1O0' is not a valid integer value")});
     EXPECT_EQ(scheduler.RequestKind, KindBattLoad);
+
+    // Disconnected: nothing would send it, and the alert stays as it is.
+    Apply(DegradedBody);
+    connected = false;
+    testAlertShown = 1;
+    messages.clear();
+    window.btnSetting->click();
+    EXPECT_EQ(messages, QStringList{QStringLiteral("Save Error!! Not connected")});
+    EXPECT_EQ(scheduler.RequestKind, KindBattLoad);
+    EXPECT_EQ(testAlertShown, 1);
 }
 
-TEST_F(BattDisch, PickingAnIntervalMovesTheNextTest)
+TEST_F(BattDisch, PickingAnIntervalMovesTheNextTestAndALowVerdictsReplacementDate)
 {
-    Apply("2014123121100085" "31");
-    ASSERT_EQ(Text(window.IntervalBox), "--");
-    Pick(window.IntervalBox, 1);
-    EXPECT_EQ(Text(window.IntervalBox), "12");
-    EXPECT_EQ(Text(window.pnlNextDate), "2015-12-31");
-    EXPECT_EQ(Text(window.pnlNextTestDate), "2015-12-31");
-
-    Apply("2016022921100085" "11");
-    Pick(window.IntervalBox, 0);
-    EXPECT_EQ(Text(window.pnlNextDate), "2017-02-28");
-    Pick(window.IntervalBox, 1);
-    EXPECT_EQ(Text(window.pnlNextDate), "2018-02-28");
+    struct Case {
+        char verdict;
+        int picked;
+        const char* shown;
+        const char* next;
+        const char* replace;
+    };
+    const Case cases[] = {
+        {'0', 1, "24", "2016-12-31", "kept"},       {'1', 0, "12", "2015-12-31", "kept"},
+        {'1', 1, "24", "2016-12-31", "kept"},       {'2', 1, "12", "2015-12-31", "kept"},
+        {'3', 1, "12", "2015-12-31", "2015-12-31"}, {'3', 0, "12", "2015-12-31", "2015-12-31"},
+    };
+    for (const Case& c : cases) {
+        std::string body = "2014123111100085" "01";
+        body[16] = c.verdict;
+        Apply(body);
+        window.pnlNextDate->clear();
+        window.pnlNextTestDate->setText(QStringLiteral("kept"));
+        Pick(window.IntervalBox, c.picked);
+        EXPECT_EQ(Text(window.IntervalBox), c.shown) << c.verdict << c.picked;
+        EXPECT_EQ(Text(window.pnlNextDate), c.next) << c.verdict << c.picked;
+        EXPECT_EQ(Text(window.pnlNextTestDate), c.replace) << c.verdict << c.picked;
+    }
 }
 
 TEST_F(BattDisch, StringCountAndTypeChangeTheRatedCapacity)

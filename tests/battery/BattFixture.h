@@ -68,16 +68,31 @@ protected:
         emit list->activated(index);
     }
 
+    // The main window's side of the scheduler tick: the frame bodies written,
+    // and the written 'G' reported back to the battery window.
+    struct Line : SchedulerLink {
+        explicit Line(TBattDisch& w) : window(w) {}
+        void SendFrame(const std::string& body) override { sent.push_back(body); }
+        void HistoryStep() override {}
+        void ClockSent() override {}
+        void BattSetSent() override { window.BattSetSent(); }
+        TBattDisch& window;
+        std::vector<std::string> sent;
+    };
+
     QStringList errors;
     QStringList messages;
     QStringList results;
     QTabWidget pages;
     std::uint8_t testAlertShown = 0;
+    bool connected = true;
     TfrmShow frmShow{testAlertShown};
     StatusMonitor monitor{pages, testAlertShown, frmShow};
     RequestScheduler scheduler;
     TBattDisch window{BattDischLinks{scheduler, monitor.Snapshot(), monitor.Area(), frmShow, testAlertShown,
-                                     [this](const QString& line) { results.append(line); }}};
+                                     [this](const QString& line) { results.append(line); },
+                                     [this] { return connected; }}};
+    Line line{window};
 };
 
 } // namespace zelt::test

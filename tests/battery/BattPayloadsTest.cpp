@@ -31,22 +31,6 @@ BattSetValues Degraded()
     return v;
 }
 
-TEST(BattSetPayload, FieldsInOrder)
-{
-    EXPECT_EQ(BattSetPayload(Degraded()), "2014123121100085210980");
-    BattSetValues v = Degraded();
-    v.lastDate = "2015-01-02";
-    v.intervalIndex = 0;
-    v.typeIndex = 1;
-    v.previous = "";
-    v.latest = "1234";
-    v.percentRated = "";
-    v.verdict = 3;
-    v.strings = 2;
-    v.manualMessage = true;
-    EXPECT_EQ(BattSetPayload(v), "2015010212000234320001");
-}
-
 TEST(BattSetPayload, NoStringsSendsTwentyOneZerosWhateverElse)
 {
     BattSetValues v = Degraded();
@@ -82,27 +66,8 @@ TEST(BattSetPayload, CapacityThatIsNoNumberIsAConversionError)
     }
 }
 
-TEST(ChargePayload, ProgramAndOptionsDigits)
+TEST(ClockPayload, NothingWithAPartMissingOrTooLong)
 {
-    struct Case {
-        std::array<bool, 4> rows;
-        bool comp;
-        int tempComp;
-        const char* payload;
-    };
-    const Case cases[] = {
-        {{true, false, false, false}, true, 1, "15"},   {{false, false, true, false}, false, 0, "42"},
-        {{false, false, false, false}, false, 0, "02"}, {{false, false, false, true}, false, 1, "84"},
-        {{false, true, false, false}, false, -1, "20"},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(ChargePayload({c.rows, c.comp, c.tempComp}), c.payload) << c.payload;
-}
-
-TEST(ClockPayload, FourteenDigitsOrNothing)
-{
-    EXPECT_EQ(ClockPayload({2024, 7, 5, 8, 9, 3}), "20240705080903");
-    EXPECT_EQ(ClockPayload({2024, 12, 31, 23, 59, 59}), "20241231235959");
     EXPECT_EQ(ClockPayload({std::nullopt, 7, 5, 8, 9, 3}), "");
     EXPECT_EQ(ClockPayload({2024, 7, 0, 8, 9, 3}), "");
     EXPECT_EQ(ClockPayload({2024, 123, 5, 8, 9, 3}), "");

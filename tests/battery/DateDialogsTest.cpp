@@ -12,6 +12,8 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <functional>
+
 using namespace zelt;
 using namespace zelt::test;
 
@@ -92,12 +94,30 @@ TEST_F(ClockDialog, CurrentSetTakesThePcClock)
     EXPECT_EQ(dialog.spinedtHour->value(), QDateTime::currentDateTime().time().hour());
 }
 
-TEST_F(ClockDialog, OkSendsTheFourteenDigitsOnce)
+// Each part changed on its own from 2024-07-05 08:09:03, in the dialog's
+// boxes; OK's payload in full.
+TEST_F(ClockDialog, OkPayloadPartByPart)
 {
-    dialog.FillFrom(QDateTime(QDate(2024, 7, 5), QTime(8, 9, 3)));
-    dialog.bbtOK->click();
-    EXPECT_EQ(scheduler.RequestKind, KindClock);
-    EXPECT_EQ(scheduler.ClockPayload, "20240705080903");
+    const std::pair<const char*, std::function<void(TfrmSetTime&)>> changes[] = {
+        {"20240705080903", [](TfrmSetTime&) {}},
+        {"20310705080903", [](TfrmSetTime& d) { d.date->spinedtYear->setValue(2031); }},
+        {"20241105080903", [](TfrmSetTime& d) { d.date->cbMonth->setEditText(QStringLiteral("11")); }},
+        {"20240728080903", [](TfrmSetTime& d) { d.date->EngCalendar1->setSelectedDate(QDate(2024, 7, 28)); }},
+        {"20240705170903", [](TfrmSetTime& d) { d.spinedtHour->setValue(17); }},
+        {"20240705084203", [](TfrmSetTime& d) { d.spinedtMIn->setValue(42); }},
+        {"20240705080956", [](TfrmSetTime& d) { d.spinedtSec->setValue(56); }},
+        {"", [](TfrmSetTime& d) { d.spinedtHour->clear(); }},
+    };
+    for (const auto& [payload, change] : changes) {
+        scheduler.Pause();
+        TfrmSetTime fresh(scheduler);
+        fresh.MakeMonthEditable();
+        fresh.FillFrom(QDateTime(QDate(2024, 7, 5), QTime(8, 9, 3)));
+        change(fresh);
+        fresh.bbtOK->click();
+        EXPECT_EQ(scheduler.ClockPayload, payload);
+        EXPECT_EQ(scheduler.RequestKind, KindClock) << payload;
+    }
 }
 
 TEST_F(ClockDialog, CancelAndTitleBarCloseReleaseTheScheduler)
@@ -150,37 +170,56 @@ TEST_F(TestDateDialog, OnTheScheduledDateTheWindowChangesAtOnce)
     EXPECT_EQ(testAlertShown, 0);
 }
 
-TEST_F(TestDateDialog, EarlyDateChangesTheWindowOnlyOnYes)
+// A test date one day before the scheduled test asks first; the question
+// names the interval picked in the window, and only "Yes" writes the dates.
+TEST_F(TestDateDialog, EarlyDateAsksAndChangesTheWindowOnlyOnYes)
 {
-    window.BattVerdict = 3;
-    PickAndConfirm(QDate(2015, 12, 30), window.frmDataSetCheck().No);
-    EXPECT_TRUE(asked);
-    EXPECT_EQ(window.frmDataSetCheck().lbMessage->text(),
-              QStringLiteral("\" Discharge Test Less than 12 month -- Are you sure ? \""));
-    EXPECT_EQ(Text(window.pnlLastDate), "2014/12/31");
-    EXPECT_EQ(Text(window.pnlNextDate), "2015-12-31");
-
-    PickAndConfirm(QDate(2015, 12, 30), window.frmDataSetCheck().btnSet);
-    EXPECT_TRUE(asked);
-    EXPECT_EQ(Text(window.pnlLastDate), "2015-12-30");
-    EXPECT_EQ(Text(window.pnlNextDate), "2016-12-30");
-    EXPECT_EQ(Text(window.pnlNextTestDate), "2016-12-30");
+    struct Case {
+        int interval;
+        bool yes;
+        const char* months;
+        const char* last;
+        const char* next;
+    };
+    const Case cases[] = {
+        {0, false, "12", "2014/12/31", "2015-12-31"},
+        {0, true, "12", "2015-12-30", "2016-12-30"},
+        {1, false, "24", "2014/12/31", "2015-12-31"},
+        {1, true, "24", "2015-12-30", "2017-12-30"},
+    };
+    for (const Case& c : cases) {
+        Apply("2014123111100085" "11");
+        Pick(window.IntervalBox, c.interval);
+        window.BattVerdict = 3;
+        window.pnlNextDate->setText(QStringLiteral("2015-12-31"));
+        window.pnlNextTestDate->clear();
+        TfrmDataSetCheck& check = window.frmDataSetCheck();
+        PickAndConfirm(QDate(2015, 12, 30), c.yes ? check.btnSet : check.No);
+        EXPECT_TRUE(asked) << c.months;
+        EXPECT_EQ(check.lbMessage->text().toStdString(),
+                  std::string("\" Discharge Test Less than ") + c.months + " month -- Are you sure ? \"");
+        EXPECT_EQ(Text(window.pnlLastDate), c.last) << c.months << c.yes;
+        EXPECT_EQ(Text(window.pnlNextDate), c.next) << c.months << c.yes;
+        EXPECT_EQ(Text(window.pnlNextTestDate), c.yes ? "2016-12-30" : "") << c.months << c.yes;
+    }
 }
 
-TEST_F(TestDateDialog, LeapDayWithTwoYearsAndTheReplacementDate)
+// The replacement date moves with the test date for a low verdict only.
+TEST_F(TestDateDialog, ReplacementDateOnEachVerdict)
 {
+    for (int verdict = 0; verdict <= 3; ++verdict) {
+        window.BattVerdict = verdict;
+        window.pnlNextDate->clear(); // never early
+        window.pnlNextTestDate->setText(QStringLiteral("kept"));
+        PickAndConfirm(QDate(2016, 2, 29));
+        EXPECT_EQ(Text(window.pnlNextTestDate), verdict == 3 ? "2017-02-28" : "kept") << verdict;
+        EXPECT_EQ(Text(window.pnlNextDate), "2017-02-28") << verdict;
+    }
     Pick(window.IntervalBox, 1);
-    window.pnlNextDate->clear(); // never early
-    window.pnlNextTestDate->setText(QStringLiteral("kept"));
-    PickAndConfirm(QDate(2016, 2, 29));
-    EXPECT_EQ(Text(window.pnlNextDate), "2018-02-28");
-    EXPECT_EQ(Text(window.pnlNextTestDate), "kept");
-
-    window.BattVerdict = 3;
     window.pnlNextDate->clear();
     PickAndConfirm(QDate(2016, 2, 29));
-    EXPECT_EQ(Text(window.pnlNextTestDate), "2017-02-28");
-    EXPECT_EQ(window.frmDataSetCheck().lbMessage->text(), QString());
+    EXPECT_EQ(Text(window.pnlNextDate), "2018-02-28");
+    EXPECT_EQ(window.frmDataSetCheck().lbMessage->text(), QString()) << "asked without a scheduled test";
 }
 
 TEST_F(TestDateDialog, EndDateSetOpensAFreshDialogOverTheWindow)

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 using namespace zelt;
 
 namespace {
@@ -46,26 +48,34 @@ TEST_F(SetDisch, RowsActAsRadioButtonsThatMayAllBeOff)
     }
 }
 
-TEST_F(SetDisch, PayloadsOfTheRowsAndTheCompensationMode)
+// Each row and option on its own, in a fresh dialog for the controller's
+// compensation mode; the payload in full.
+TEST_F(SetDisch, PayloadRowByRow)
 {
     struct Case {
-        QCheckBox* row;
+        std::vector<const char*> clicked;
         int tempCompOn;
         const char* payload;
     };
     const Case cases[] = {
-        {dialog.cbFloat, 1, "15"}, {dialog.cb24h, 0, "42"}, {nullptr, 0, "02"},
-        {dialog.cb72h, 1, "84"},   {dialog.cb12h, 7, "24"},
+        {{}, 0, "02"},
+        {{}, 1, "04"},
+        {{}, 7, "00"},
+        {{"cbFloat"}, 0, "13"},
+        {{"cbFloat", "cbComp"}, 0, "12"},
+        {{"cb12h"}, 0, "22"},
+        {{"cb24h"}, 0, "42"},
+        {{"cb72h"}, 0, "82"},
+        {{"cb12h"}, 7, "20"},
     };
     for (const Case& c : cases) {
         snapshot.TempCompOn = c.tempCompOn;
         TfrmSetDisch fresh(scheduler, snapshot);
-        if (c.row != nullptr)
-            fresh.findChild<QCheckBox*>(c.row->objectName())->click();
+        for (const char* box : c.clicked)
+            fresh.findChild<QCheckBox*>(QString::fromLatin1(box))->click();
         fresh.btnSetting->click();
         EXPECT_EQ(scheduler.ControlPayload, c.payload);
         EXPECT_EQ(scheduler.RequestKind, KindCharge);
-        EXPECT_EQ(scheduler.SendPermit, 1);
     }
 }
 

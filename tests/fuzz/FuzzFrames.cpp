@@ -71,7 +71,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
     monitor = new zelt::StatusMonitor(*pages, testAlertShown, *frmShow);
     scheduler = new zelt::RequestScheduler;
     battDisch = new zelt::TBattDisch(zelt::BattDischLinks{*scheduler, monitor->Snapshot(), monitor->Area(), *frmShow,
-                                                          testAlertShown, [](const QString&) {}});
+                                                          testAlertShown, [](const QString&) {}, [] { return true; }});
     zelt::SetStandardErrorSink([](const QString&) {});
     zelt::SetMessageSink([](zelt::MessageKind, const QString&, const QString&) {});
     timer1 = new QTimer;
