@@ -1,6 +1,6 @@
 #include "battery/TBattDisch.h"
 
-#include "battery/BattCapacity.h"
+#include "status/BattCapacity.h"
 #include "battery/BattDates.h"
 #include "ui/MessageBox.h"
 #include "battery/BattPayloads.h"
