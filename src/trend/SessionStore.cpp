@@ -5,6 +5,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
@@ -220,6 +221,46 @@ std::vector<TrendSample> SessionStore::Samples(const std::string& plant, std::in
     while (q.next())
         samples.push_back(SampleFrom(q));
     return samples;
+}
+
+std::vector<SampleBucket> SessionStore::Buckets(const std::string& plant, std::int64_t fromMs, std::int64_t toMs,
+                                                int count)
+{
+    QString extremes;
+    for (const char* column : {"dc_v", "load_a", "batt_a", "temp1", "temp2", "block1", "block2", "block3", "block4"})
+        extremes += QStringLiteral(", MIN(%1), MAX(%1)").arg(QLatin1String(column));
+    QSqlQuery q(db_);
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral("SELECT (t - ?) * ? / ? AS bucket, MIN(t)%1 FROM samples "
+                             "WHERE plant = ? AND t >= ? AND t < ? GROUP BY bucket ORDER BY bucket")
+                  .arg(extremes));
+    q.bindValue(0, static_cast<qint64>(fromMs));
+    q.bindValue(1, count);
+    q.bindValue(2, static_cast<qint64>(std::max<std::int64_t>(toMs - fromMs, 1)));
+    q.bindValue(3, QString::fromStdString(plant));
+    q.bindValue(4, static_cast<qint64>(fromMs));
+    q.bindValue(5, static_cast<qint64>(toMs));
+    if (!q.exec())
+        Fail(QStringLiteral("cannot read ") + path_, q.lastError());
+    std::vector<SampleBucket> buckets;
+    while (q.next()) {
+        SampleBucket b;
+        b.TimeMs = q.value(1).toLongLong();
+        for (TrendSample* s : {&b.Low, &b.High}) {
+            const int at = s == &b.Low ? 2 : 3; // MIN then MAX of each column
+            s->TimeMs = b.TimeMs;
+            s->DcVolt = FromTenths(q.value(at));
+            s->LoadCurrent = q.value(at + 2).toDouble();
+            s->BattCurrent = q.value(at + 4).toDouble();
+            s->Batt1TempValid = !q.value(at + 6).isNull();
+            s->Batt1Temp = FromTenths(q.value(at + 6));
+            s->RackTemp = FromTenths(q.value(at + 8));
+            for (int k = 0; k < 4; ++k)
+                s->BlockVolt[k] = FromTenths(q.value(at + 10 + 2 * k));
+        }
+        buckets.push_back(b);
+    }
+    return buckets;
 }
 
 int SessionStore::KeptDischarges()

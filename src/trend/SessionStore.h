@@ -32,6 +32,15 @@ struct AlarmEvent {
     bool On = false;
 };
 
+// A stretch of a long span (one pixel column of a chart): its first sample's
+// time and each series' lowest and highest value in it. The flags and the
+// controller's clock are not reduced.
+struct SampleBucket {
+    std::int64_t TimeMs = 0;
+    TrendSample Low;
+    TrendSample High;
+};
+
 class SessionStore {
 public:
     // connectionName must be unique among the stores open at one time.
@@ -52,6 +61,9 @@ public:
 
     // Samples of one plant with fromMs <= time < toMs, in time order.
     std::vector<TrendSample> Samples(const std::string& plant, std::int64_t fromMs, std::int64_t toMs);
+    // The same span cut into count equal stretches of time and reduced by the
+    // database; stretches without samples are left out.
+    std::vector<SampleBucket> Buckets(const std::string& plant, std::int64_t fromMs, std::int64_t toMs, int count);
     // Number of kept discharges.
     int KeptDischarges();
 

@@ -149,6 +149,36 @@ TEST(SessionStore, PruningKeepsDischarges)
     EXPECT_TRUE(store.Samples("COM2/B", 0, 1000 * 1000).empty());
 }
 
+TEST(SessionStore, LongSpansAreReducedToBuckets)
+{
+    QTemporaryDir dir;
+    SessionStore store(dir.filePath(QStringLiteral("s.sqlite")), QStringLiteral("buckets"));
+    store.Open();
+    // 0 to 99 s, then nothing until 150 s; the DC voltage is 50 V plus a tenth per second.
+    std::vector<StoredSample> samples;
+    for (int t : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 99, 150}) {
+        TrendSample s;
+        s.TimeMs = t * 1000;
+        s.DcVolt = 50 + t / 10.0;
+        s.BattCurrent = -t;
+        s.BlockVolt = {13, 12, 13, 13};
+        samples.push_back({"P", s});
+    }
+    store.Append(samples, {});
+    const std::vector<SampleBucket> b = store.Buckets("P", 0, 200 * 1000, 20); // 10 s each
+    const std::tuple<std::int64_t, double, double, double> expected[] = {
+        {0, 50, 50.9, -9}, {10, 51, 51.9, -19}, {20, 52, 52, -20}, {99, 59.9, 59.9, -99}, {150, 65, 65, -150}};
+    ASSERT_EQ(b.size(), std::size(expected));
+    for (std::size_t i = 0; i < b.size(); ++i) {
+        const auto& [t, low, high, lowAmps] = expected[i];
+        EXPECT_EQ(b[i].TimeMs, t * 1000) << i;
+        EXPECT_DOUBLE_EQ(b[i].Low.DcVolt, low) << i;
+        EXPECT_DOUBLE_EQ(b[i].High.DcVolt, high) << i;
+        EXPECT_EQ(b[i].Low.BattCurrent, lowAmps) << i;
+        EXPECT_EQ(b[i].Low.BlockVolt[1], 12) << i;
+    }
+}
+
 // The live display goes on while a database that cannot be used costs one
 // line and the recording.
 TEST(SessionRecorder, BadDatabaseLeavesTheDisplayRunning)
