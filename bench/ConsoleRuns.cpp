@@ -99,12 +99,14 @@ double Percentile(std::vector<double> values, double p)
     return values[std::min(at, values.size() - 1)];
 }
 
-ConsoleRun RunConsole(const StreamPlan& plan)
+ConsoleRun RunConsole(const StreamPlan& plan, bool recording)
 {
     PtyPair pty;
     ConsoleRun run;
     run.framesSent = plan.frames.size() * FramesPerSet;
     TMain_Form window;
+    if (!recording)
+        window.Status().SetListener(nullptr);
     window.show();
     window.ComPort11().SetDeviceName(QString::fromStdString(pty.slavePath));
     window.findChild<QAbstractButton*>(QStringLiteral("btnConnect"))->click();

@@ -24,7 +24,8 @@ struct ConsoleRun {
 std::vector<std::string> RecordSets(int count);
 inline constexpr std::size_t FramesPerSet = 3;
 
-ConsoleRun RunConsole(const StreamPlan& plan);
+// recording false takes the session recorder off the status decoders.
+ConsoleRun RunConsole(const StreamPlan& plan, bool recording = true);
 
 double Percentile(std::vector<double> values, double p);
 

@@ -71,6 +71,19 @@ void RunSerialReport(std::FILE* out)
                      Percentile(run.latenessMs, 50), Percentile(run.latenessMs, 99));
         std::fflush(out);
     }
+
+    // The session recorder's share: the same line-rate stream with it off and on, twice in turn.
+    StreamPlan plan;
+    plan.bytesPerSecond = 5760;
+    plan.frames = sets;
+    plan.chunk = 16;
+    std::fprintf(out, "\nConnected main window at line rate, 16-byte writes, session recorder off and on:\n");
+    for (const bool recording : {false, true, false, true}) {
+        const ConsoleRun run = RunConsole(plan, recording);
+        std::fprintf(out, "  recording %-3s: CPU %.3f s over %.2f s = %.2f %% of a core\n", recording ? "on" : "off",
+                     run.cpuSeconds, run.wallSeconds, 100 * run.cpuSeconds / run.wallSeconds);
+        std::fflush(out);
+    }
 }
 
 } // namespace zelt::bench

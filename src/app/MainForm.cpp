@@ -15,6 +15,7 @@
 #include "battery/TfrmShow.h"
 #include "protocol/SchedulerDispatch.h"
 #include "serial/PortDialog.h"
+#include "trend/SessionRecorder.h"
 #include "ui/Colours.h"
 #include "ui/Panels.h"
 #include "ui/SpeedButton.h"
@@ -22,6 +23,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QScopedValueRollback>
@@ -136,6 +138,13 @@ TMain_Form::TMain_Form(QWidget* parent)
     ConnectPort();
     FormCreate();
 
+    recorder_ = std::make_unique<SessionRecorder>(
+        SessionDatabasePath(), LoadRecorderSettings(),
+        SessionRecorder::Links{[this] { return comPort11_.DeviceName(); },
+                               [this](const QString& line) { AddResultLine(line); },
+                               [] { return QDateTime::currentMSecsSinceEpoch(); }});
+    status_->SetListener(recorder_.get());
+
     // The hidden start-up instances of the battery test windows. The alert
     // window came first: the status decoder raises it.
     frmSetDisch_ = std::make_unique<TfrmSetDisch>(scheduler_, status_->Snapshot(), this);
@@ -147,6 +156,7 @@ TMain_Form::TMain_Form(QWidget* parent)
 
 TMain_Form::~TMain_Form()
 {
+    status_->SetListener(nullptr);
     frmHistory_.reset();
     frmHistList_.reset();
     {

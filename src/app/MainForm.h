@@ -37,6 +37,7 @@ class TfrmSetDisch;
 class TfrmSetTime;
 class TfrmShow;
 class TSpeedButton;
+class SessionRecorder;
 
 class TMain_Form : public QMainWindow, private SchedulerLink {
     Q_OBJECT
@@ -149,6 +150,8 @@ private:
     QTimer timer1_;
     std::unique_ptr<TfrmShow> frmShow_;
     std::unique_ptr<StatusMonitor> status_;
+    // Records what status_ decodes into the session database.
+    std::unique_ptr<SessionRecorder> recorder_;
     std::unique_ptr<TBattDisch> battDisch_;
     std::unique_ptr<TfrmSetDisch> frmSetDisch_;
     std::unique_ptr<TfrmSetTime> frmSetTime_;

@@ -1,7 +1,7 @@
 #include "battery/TBattDisch.h"
 
 #include "battery/DialogButton.h"
-#include "battery/BattCapacity.h"
+#include "status/BattCapacity.h"
 #include "battery/BattDates.h"
 #include "ui/MessageBox.h"
 #include "battery/BattPayloads.h"

@@ -1,7 +1,7 @@
 #include "status/AlarmStatus.h"
 
 #include "protocol/FieldText.h"
-#include "status/StatusArea.h"
+#include "status/StatusView.h"
 #include "status/StatusSnapshot.h"
 #include "ui/Colours.h"
 
@@ -24,12 +24,18 @@ AlarmDigits ReadDigits(const std::string& body)
 
 } // namespace
 
-void DecodeAlarmStatus(const std::string& body, StatusSnapshot& s, StatusArea& area)
+void DecodeAlarmStatus(const std::string& body, StatusSnapshot& s, StatusView& area)
 {
     const AlarmDigits k = ReadDigits(body);
     const auto bit = [&](int d, int b) { return (k[d] >> b & 1) != 0; };
-    const auto redLime = [&](const std::string& lamp, int d, int b) { area.SetLamp(lamp, bit(d, b) ? LampRed : LampLime); };
-    const auto grey = [&](const std::string& lamp) { area.SetLamp(lamp, LampGrey); };
+    const auto redLime = [&](const std::string& lamp, int d, int b) {
+        area.SetLamp(lamp, bit(d, b) ? LampRed : LampLime);
+        s.Alarms[lamp] = bit(d, b);
+    };
+    const auto grey = [&](const std::string& lamp) {
+        area.SetLamp(lamp, LampGrey);
+        s.Alarms[lamp] = false;
+    };
 
     redLime("OV", 1, 1);
 

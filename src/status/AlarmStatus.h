@@ -7,11 +7,11 @@
 
 namespace zelt {
 
-class StatusArea;
+class StatusView;
 struct StatusSnapshot;
 
 // Converts all fourteen digits first: a record with a digit that is not
 // hexadecimal (or fewer than fourteen) throws EConvertError and changes nothing.
-void DecodeAlarmStatus(const std::string& body, StatusSnapshot& snapshot, StatusArea& area);
+void DecodeAlarmStatus(const std::string& body, StatusSnapshot& snapshot, StatusView& area);
 
 } // namespace zelt

@@ -1,7 +1,7 @@
 #include "status/RectifierStatus.h"
 
 #include "protocol/FieldText.h"
-#include "status/StatusArea.h"
+#include "status/StatusView.h"
 #include "status/StatusSnapshot.h"
 #include "status/TestDates.h"
 #include "status/TestAlertWindow.h"
@@ -31,6 +31,20 @@ std::int32_t Hex(const std::string& field)
 std::string Part(const std::string& text, std::size_t pos, std::size_t n)
 {
     return pos < text.size() ? text.substr(pos, n) : std::string();
+}
+
+std::int32_t Signed(const std::string& sign, std::int32_t value)
+{
+    return sign == "-" ? -value : value;
+}
+
+std::int32_t LoadAmperes(const std::string& field)
+{
+    try {
+        return StrToInt(field);
+    } catch (const EConvertError&) {
+        return 0;
+    }
 }
 
 std::string Tenths(std::int32_t value, char unit)
@@ -96,10 +110,16 @@ std::string RemainingCapacityText(const std::string& s, const std::string& f)
     return Part(f, 1, 1) + fraction;
 }
 
-void DecodeHead(std::string& rest, StatusSnapshot& s, StatusArea& area, const RectifierEffects& fx)
+void DecodeHead(std::string& rest, StatusSnapshot& s, StatusView& area, const RectifierEffects& fx)
 {
-    area.SetText("pnlDC_V", Tenths(StrToInt(Cut(rest, 3)), 'V'));
-    area.SetText("pnlLC_A", Cut(rest, 3) + " A ");
+    s.DcVolt = StrToInt(Cut(rest, 3));
+    area.SetText("pnlDC_V", Tenths(s.DcVolt, 'V'));
+    {
+        // Shown as received; a load that is not a number is kept as 0.
+        const std::string load = Cut(rest, 3);
+        s.LoadCurrent = LoadAmperes(load);
+        area.SetText("pnlLC_A", load + " A ");
+    }
     s.BattCurrentSign = Cut(rest, 1);
     {
         const std::string current = Cut(rest, 3);
@@ -110,19 +130,28 @@ void DecodeHead(std::string& rest, StatusSnapshot& s, StatusArea& area, const Re
         // Battery 1 temperature; blank while its sensor is not fitted.
         const std::string sign = Cut(rest, 1);
         const std::string value = Cut(rest, 3);
-        if (area.LampColour("BTEMP1") == LampGrey)
+        if (area.LampColour("BTEMP1") == LampGrey) {
+            s.Batt1Temp = 0;
             area.SetText("pnlBATTTEMP1", " ");
-        else
-            area.SetText("pnlBATTTEMP1", Temperature(sign, StrToInt(value)));
+        } else {
+            const std::int32_t degrees = StrToInt(value);
+            s.Batt1Temp = Signed(sign, degrees);
+            area.SetText("pnlBATTTEMP1", Temperature(sign, degrees));
+        }
     }
     Cut(rest, 1);
     StrToInt(Cut(rest, 3)); // a second temperature, not shown
     {
         const std::string sign = Cut(rest, 1);
-        area.SetText("pnlRACKTEMP", Temperature(sign, StrToInt(Cut(rest, 3))));
+        const std::int32_t value = StrToInt(Cut(rest, 3));
+        s.RackTemp = Signed(sign, value);
+        area.SetText("pnlRACKTEMP", Temperature(sign, value));
     }
-    for (const char* panel : {"pnlBANK_1L", "pnlBANK_1R", "pnlBANK_2L", "pnlBANK_2R"})
-        area.SetText(panel, Tenths(StrToInt(Cut(rest, 3)), 'V'));
+    const char* const blocks[] = {"pnlBANK_1L", "pnlBANK_1R", "pnlBANK_2L", "pnlBANK_2R"};
+    for (std::size_t b = 0; b < s.BlockVolt.size(); ++b) {
+        s.BlockVolt[b] = StrToInt(Cut(rest, 3));
+        area.SetText(blocks[b], Tenths(s.BlockVolt[b], 'V'));
+    }
     s.FloatVolt = StrToInt(Cut(rest, 3));
     s.EqualizeVolt = StrToInt(Cut(rest, 3));
     s.OperatingVolt = StrToInt(Cut(rest, 3));
@@ -204,9 +233,15 @@ void DecodeHead(std::string& rest, StatusSnapshot& s, StatusArea& area, const Re
         const std::string minute = Cut(rest, 2);
         const std::string second = Cut(rest, 2);
         area.SetText("pnlTime", hour + ":" + minute + ":" + second + " ");
+        s.ControllerDate = year + month + day;
+        s.ControllerTime = hour + minute + second;
     }
-    for (int i = 1; i <= 6; ++i)
-        area.SetText("pnlMAC" + std::to_string(i), Cut(rest, 2));
+    s.Mac.clear();
+    for (int i = 1; i <= 6; ++i) {
+        const std::string group = Cut(rest, 2);
+        s.Mac += group;
+        area.SetText("pnlMAC" + std::to_string(i), group);
+    }
 
     const auto addressBytes = [&](const std::string& prefix) {
         for (int b = 1; b <= 4; ++b)
@@ -235,7 +270,7 @@ void DecodeHead(std::string& rest, StatusSnapshot& s, StatusArea& area, const Re
     area.SetText("pnlWriteComuni", Cut(rest, writeLength));
 }
 
-void DecodeTail(std::string& rest, StatusSnapshot& s, StatusArea& area, const RectifierEffects& fx)
+void DecodeTail(std::string& rest, StatusSnapshot& s, StatusView& area, const RectifierEffects& fx)
 {
     // The first five fields are optional: an empty one is skipped.
     if (const std::string f = Cut(rest, 2); !f.empty()) {
@@ -347,7 +382,7 @@ void DecodeTail(std::string& rest, StatusSnapshot& s, StatusArea& area, const Re
     }
 }
 
-void ShowBatteryState(const StatusSnapshot& s, StatusArea& area)
+void ShowBatteryState(const StatusSnapshot& s, StatusView& area)
 {
     if (s.BattCurrentSign == "-" && s.BattCurrent >= 1)
         area.SetText("LabBOD", "Battery on Discharge");
@@ -359,7 +394,7 @@ void ShowBatteryState(const StatusSnapshot& s, StatusArea& area)
 
 } // namespace
 
-void DecodeRectifierStatus(const std::string& body, StatusSnapshot& snapshot, StatusArea& area,
+void DecodeRectifierStatus(const std::string& body, StatusSnapshot& snapshot, StatusView& area,
                            const RectifierEffects& effects)
 {
     std::string rest = body;

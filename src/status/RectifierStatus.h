@@ -11,7 +11,7 @@ class QTimer;
 
 namespace zelt {
 
-class StatusArea;
+class StatusView;
 class TestAlertWindow;
 struct StatusSnapshot;
 
@@ -27,7 +27,7 @@ struct RectifierEffects {
 // Walks body (the frame text after the type letter) field by field. A head
 // field that does not convert throws EConvertError; what was written before
 // it stays. The tail swallows its conversion errors and ends at the first.
-void DecodeRectifierStatus(const std::string& body, StatusSnapshot& snapshot, StatusArea& area,
+void DecodeRectifierStatus(const std::string& body, StatusSnapshot& snapshot, StatusView& area,
                            const RectifierEffects& effects);
 
 } // namespace zelt

@@ -6,6 +6,8 @@
 // object names and are addressed by them; the area only builds and addresses
 // them, it holds no plant state of its own.
 
+#include "status/StatusView.h"
+
 #include <QColor>
 #include <QString>
 #include <map>
@@ -23,7 +25,7 @@ namespace zelt {
 
 class Lamp;
 
-class StatusArea {
+class StatusArea : public StatusView {
 public:
     // Adds the three pages to pages (the main window's page control), which
     // owns them and must outlive this object.
@@ -32,25 +34,24 @@ public:
     StatusArea(const StatusArea&) = delete;
     StatusArea& operator=(const StatusArea&) = delete;
 
-    // Texts are the protocol's 8-bit texts, one character per byte.
-    void SetText(std::string_view name, const std::string& text);
-    std::string Text(std::string_view name) const;
+    void SetText(std::string_view name, const std::string& text) override;
+    std::string Text(std::string_view name) const override;
 
-    void SetLamp(std::string_view name, const QColor& colour);
-    QColor LampColour(std::string_view name) const;
+    void SetLamp(std::string_view name, const QColor& colour) override;
+    QColor LampColour(std::string_view name) const override;
 
     // Background of a value panel or caption label.
-    void SetBackground(std::string_view name, const QColor& colour);
+    void SetBackground(std::string_view name, const QColor& colour) override;
     QColor Background(std::string_view name) const;
 
-    void SetFontSize(std::string_view name, int points);
+    void SetFontSize(std::string_view name, int points) override;
     int FontSize(std::string_view name) const;
 
     // Shown or hidden within its page (the page itself may be off screen).
-    void SetVisible(std::string_view name, bool visible);
+    void SetVisible(std::string_view name, bool visible) override;
     bool IsVisible(std::string_view name) const;
 
-    void SetChecked(std::string_view name, bool checked);
+    void SetChecked(std::string_view name, bool checked) override;
     bool IsChecked(std::string_view name) const;
 
 private:

@@ -23,16 +23,22 @@ void StatusMonitor::DecodeRectifierStatus(const std::string& body)
 {
     zelt::DecodeRectifierStatus(body, snapshot_, area_,
                                 RectifierEffects{timer2_, initBlinkCount_, timer3_, testAlertShown_, frmShow_});
+    if (listener_ != nullptr)
+        listener_->RectifierDecoded(snapshot_);
 }
 
 void StatusMonitor::DecodeAlarmStatus(const std::string& body)
 {
     zelt::DecodeAlarmStatus(body, snapshot_, area_);
+    if (listener_ != nullptr)
+        listener_->AlarmsDecoded(snapshot_);
 }
 
 void StatusMonitor::DecodeUnitStatus(const std::string& body)
 {
     zelt::DecodeUnitStatus(body, snapshot_, area_);
+    if (listener_ != nullptr)
+        listener_->AlarmsDecoded(snapshot_);
 }
 
 // Hidden for the first two seconds, then one second shown, one hidden.

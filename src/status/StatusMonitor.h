@@ -5,6 +5,7 @@
 // status records the dispatcher hands it and raises the battery alert.
 
 #include "status/StatusArea.h"
+#include "status/StatusListener.h"
 #include "status/StatusSnapshot.h"
 #include "status/TestAlertWindow.h"
 
@@ -32,6 +33,10 @@ public:
     void DecodeAlarmStatus(const std::string& body);
     void DecodeUnitStatus(const std::string& body);
 
+    // Receives the decoded values after each record; none by default. The
+    // listener must outlive the monitor or be taken away first.
+    void SetListener(StatusListener* listener) { listener_ = listener; }
+
     // Tick handlers of Timer2 (initial charge label) and Timer3 (manual test label).
     void Timer2Timer();
     void Timer3Timer();
@@ -52,6 +57,7 @@ private:
     QTimer timer3_;
     std::int32_t initBlinkCount_ = 0;
     std::int32_t testBlinkCount_ = 0;
+    StatusListener* listener_ = nullptr;
 };
 
 } // namespace zelt

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <string>
 
 namespace zelt {
@@ -38,6 +39,18 @@ struct StatusSnapshot {
     std::int32_t DischargeTime = 0;
     std::int32_t DischargeAlarmVolt = 0;
     std::int32_t DischargeAbortVolt = 0;
+    // Measurements: temperatures in signed tenths of a degree, block voltages
+    // of battery 1 left, 1 right, 2 left, 2 right.
+    std::int32_t DcVolt = 0;
+    std::int32_t LoadCurrent = 0;
+    std::int32_t Batt1Temp = 0;
+    std::int32_t RackTemp = 0;
+    std::array<std::int32_t, 4> BlockVolt{};
+    // The controller's clock as sent ("yyyymmdd", "hhmmss") and its MAC
+    // address (twelve characters as sent).
+    std::string ControllerDate;
+    std::string ControllerTime;
+    std::string Mac;
 
     // From the 'R' record, tail.
     std::int32_t Batt1HighTemp = 0;
@@ -66,6 +79,15 @@ struct StatusSnapshot {
     std::array<std::int32_t, 5> UnitDcVolt{};
     std::array<std::int32_t, 5> UnitAcVolt{0, 220, 220, 220, 220};
     std::array<std::uint8_t, 5> UnitAcFail{};
+
+    // From the 'K' and 'U' records: every alarm lamp by name, true while red.
+    std::map<std::string, bool, std::less<>> Alarms;
 };
+
+// The battery current with its sign: negative while discharging.
+std::int32_t SignedBattCurrent(const StatusSnapshot& s);
+
+// True while an AC input has failed (either AC group or the AC-fail contact).
+bool AcFailAlarm(const StatusSnapshot& s);
 
 } // namespace zelt

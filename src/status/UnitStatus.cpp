@@ -1,7 +1,7 @@
 #include "status/UnitStatus.h"
 
 #include "protocol/FieldText.h"
-#include "status/StatusArea.h"
+#include "status/StatusView.h"
 #include "status/StatusSnapshot.h"
 #include "ui/Colours.h"
 
@@ -17,10 +17,13 @@ std::string Cut(std::string& rest, std::size_t n)
 }
 
 // The eight lamps of unit n from its alarm byte.
-void ShowUnitAlarms(int n, std::int32_t bits, StatusSnapshot& s, StatusArea& area)
+void ShowUnitAlarms(int n, std::int32_t bits, StatusSnapshot& s, StatusView& area)
 {
     const std::string unit = std::to_string(n);
-    const auto lamp = [&](const char* prefix, const QColor& colour) { area.SetLamp(prefix + unit, colour); };
+    const auto lamp = [&](const char* prefix, const QColor& colour) {
+        area.SetLamp(prefix + unit, colour);
+        s.Alarms[prefix + unit] = colour == LampRed;
+    };
     const auto redLime = [&](const char* prefix, std::int32_t mask) { lamp(prefix, (bits & mask) != 0 ? LampRed : LampLime); };
 
     const std::uint8_t groupIn = n <= 2 ? s.AcUpperIn : s.AcLowerIn;
@@ -56,7 +59,7 @@ void ShowUnitAlarms(int n, std::int32_t bits, StatusSnapshot& s, StatusArea& are
 
 } // namespace
 
-void DecodeUnitStatus(const std::string& body, StatusSnapshot& s, StatusArea& area)
+void DecodeUnitStatus(const std::string& body, StatusSnapshot& s, StatusView& area)
 {
     std::string rest = body.substr(0, 60);
     for (int n = 1; n <= 4; ++n) {

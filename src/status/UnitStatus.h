@@ -7,11 +7,11 @@
 
 namespace zelt {
 
-class StatusArea;
+class StatusView;
 struct StatusSnapshot;
 
 // Decodes the first 60 characters of body field by field. A field that does
 // not convert throws EConvertError; the fields before it are already shown.
-void DecodeUnitStatus(const std::string& body, StatusSnapshot& snapshot, StatusArea& area);
+void DecodeUnitStatus(const std::string& body, StatusSnapshot& snapshot, StatusView& area);
 
 } // namespace zelt

@@ -20,6 +20,10 @@ TEST(Options, FlagsCombine)
     EXPECT_EQ(ParseOptions({"--history-silent-from", "200"}).scenario.historySilentFrom, 200);
     EXPECT_TRUE(ParseOptions({"-h"}).help);
     EXPECT_EQ(ParseOptions({"--battery", "no-strings"}).scenario.battery, BatteryBook::NoStrings);
+    const Scenario d = ParseOptions({"--discharge", "20", "--capacity", "80", "--discharge-partial"}).scenario;
+    EXPECT_EQ(d.dischargeMinutes, 20);
+    EXPECT_EQ(d.capacityPercent, 80);
+    EXPECT_TRUE(d.dischargePartial);
 }
 
 TEST(Options, Refusals)
@@ -27,6 +31,7 @@ TEST(Options, Refusals)
     const std::vector<std::vector<std::string>> bad = {
         {"--port"}, {"--port", "COM9"}, {"--port", "/dev/pts/1"}, {"--history", "-1"}, {"--history", "201"},
         {"--history", "5x"}, {"--history-silent-from", "0"}, {"--history-silent-from", "201"}, {"--rate", "0"}, {"--rate", "fast"}, {"--rate", "5.5"}, {"--verbose"}, {"--battery", "bad"},
+        {"--discharge", "19"}, {"--discharge", "601"}, {"--capacity", "0"}, {"--capacity", "101"},
         {"--port", "COM2", "--device", "/dev/ttyS0"},
     };
     for (const auto& args : bad)

@@ -1,7 +1,7 @@
 // The plant between record sets: the alarm cycle, the history and the scenarios
 // that shape the battery test bookkeeping.
 
-#include "battery/BattCapacity.h"
+#include "status/BattCapacity.h"
 #include "sim/History.h"
 #include "sim/PlantModel.h"
 #include "sim/Records.h"

@@ -2,6 +2,7 @@
 
 #include "protocol/FrameCodec.h"
 #include "sim/Commands.h"
+#include "sim/DischargeModel.h"
 #include "sim/FieldCursor.h"
 #include "sim/PlantModel.h"
 #include "sim/Records.h"
@@ -62,6 +63,12 @@ void FakeController::reply(char letter, const std::string& payload)
 {
     const std::string body = letter + payload;
     enqueue({EncodeFrame(body), body, std::string(1, letter) + " " + payload, true});
+}
+
+void FakeController::startDischarge()
+{
+    StartDischarge(plant_, controllerNow(), scenario_.dischargeMinutes > 0 ? scenario_.dischargeMinutes : 20,
+                   scenario_.dischargePartial);
 }
 
 QDateTime FakeController::controllerNow() const

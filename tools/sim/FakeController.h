@@ -37,6 +37,10 @@ public:
     // Moves the plant on and queues one record set now.
     void pushNow();
 
+    // Starts a battery discharge test now, of the scenario's length (20
+    // minutes without one).
+    void startDischarge();
+
     // Queues a frame of this letter and payload behind the waiting records.
     void sendFrame(char letter, const std::string& payload);
 

@@ -34,6 +34,21 @@ BatteryBook ParseBattery(const std::string& text)
     throw std::invalid_argument("--battery needs good, degraded, low, none or no-strings, not '" + text + "'");
 }
 
+int ParseWhole(const std::string& option, const std::string& text, int low, int high)
+{
+    std::size_t used = 0;
+    int value = -1;
+    try {
+        value = std::stoi(text, &used);
+    } catch (const std::exception&) {
+        used = 0;
+    }
+    if (used != text.size() || value < low || value > high)
+        throw std::invalid_argument(option + " needs a number from " + std::to_string(low) + " to "
+                                    + std::to_string(high) + ", not '" + text + "'");
+    return value;
+}
+
 double ParseRate(const std::string& text)
 {
     std::size_t used = 0;
@@ -88,6 +103,13 @@ SimOptions ParseOptions(const std::vector<std::string>& args)
             options.scenario.battery = ParseBattery(value());
         } else if (arg == "--noise") {
             options.scenario.noise = true;
+        } else if (arg == "--discharge") {
+            // From 20 minutes: the current for the largest plant stays within the record's three digits.
+            options.scenario.dischargeMinutes = ParseWhole(arg, value(), 20, 600);
+        } else if (arg == "--capacity") {
+            options.scenario.capacityPercent = ParseWhole(arg, value(), 1, 100);
+        } else if (arg == "--discharge-partial") {
+            options.scenario.dischargePartial = true;
         } else if (arg == "--help" || arg == "-h") {
             options.help = true;
         } else {
@@ -117,6 +139,11 @@ std::string UsageText()
            "                  (never tested) or no-strings (no battery strings)\n"
            "  --noise         garbage bytes and frames with bad checksums between records\n"
            "  --rate F        record sets (R, K, U) per second, 0.1 to 5 (default 1)\n"
+           "  --discharge MIN a battery discharge test one minute after start, reaching the\n"
+           "                  abort voltage after MIN minutes (20 to 600); SIGUSR1 starts one at once\n"
+           "  --capacity PCT  share of the rated capacity the battery holds, 1 to 100 (default 95)\n"
+           "  --discharge-partial\n"
+           "                  stop the discharge test at half time\n"
            "  -h, --help      print this text and exit\n";
 }
 

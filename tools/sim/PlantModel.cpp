@@ -1,5 +1,6 @@
 #include "sim/PlantModel.h"
 
+#include "sim/DischargeModel.h"
 #include "sim/History.h"
 
 #include <algorithm>
@@ -106,7 +107,8 @@ void AdvancePlant(PlantState& state, const QDateTime& now)
     const ActiveAlarms before = state.alarms;
     if (state.cycleAlarms)
         state.alarms = AlarmsForTick(state.tick);
-    UpdateReadings(state);
+    if (!ApplyDischarge(state, now))
+        UpdateReadings(state);
     if (!SameAlarms(before, state.alarms))
         RecordEvent(state, now);
 }

@@ -1,5 +1,6 @@
 #include "sim/PlantState.h"
 
+#include "sim/DischargeModel.h"
 #include "sim/History.h"
 #include "sim/PlantModel.h"
 
@@ -61,6 +62,9 @@ PlantState MakePlant(const Scenario& scenario, const QDateTime& pcNow)
     }
 
     state.history = MakeHistory(scenario.historyCount, pcNow);
+    state.capacityPercent = scenario.capacityPercent;
+    if (scenario.dischargeMinutes > 0)
+        StartDischarge(state, pcNow.addSecs(60), scenario.dischargeMinutes, scenario.dischargePartial);
     UpdateReadings(state);
     return state;
 }

@@ -28,6 +28,9 @@ struct Scenario {
     BatteryBook battery = BatteryBook::Good;
     bool noise = false;      // garbage bytes and bad frames between records
     double rate = 1.0;       // record sets ('R', 'K', 'U') per second
+    int dischargeMinutes = 0; // a discharge test of this length one minute after start; 0 none
+    int capacityPercent = 95; // share of the rated capacity the battery holds
+    bool dischargePartial = false; // the discharge test stops at half time
 };
 
 inline constexpr int UnitCount = 4;
@@ -171,6 +174,14 @@ struct ActiveAlarms {
     bool battDischarge = false;
 };
 
+// A battery discharge test in progress, then the recharge after it.
+struct DischargeRun {
+    QDateTime start;          // invalid: none started
+    int minutes = 20;         // time to the abort voltage
+    int amps = 0;             // steady discharge current
+    bool partial = false;     // stops at half time
+};
+
 struct PlantState {
     Settings settings;
     Shelf shelf;
@@ -187,6 +198,8 @@ struct PlantState {
     bool cycleAlarms = false;
     std::uint32_t tick = 0;                  // record sets pushed so far
     std::uint32_t seed = 12345;              // drift generator
+    int capacityPercent = 95;                // of the rated capacity, for a discharge
+    DischargeRun discharge;
 };
 
 // The controller's clock: the PC's local time shifted by the 'T' command.

@@ -5,6 +5,7 @@
 #include "sim/Options.h"
 #include "sim/PortAlias.h"
 #include "sim/SerialLine.h"
+#include "sim/SignalDischarge.h"
 #include "sim/SignalQuit.h"
 #include "ui/StandardError.h"
 
@@ -45,6 +46,10 @@ int Run(const zelt::sim::SimOptions& options, QCoreApplication& app)
     FakeController controller(fd, options.scenario);
     controller.setLogSink(PrintLine);
     controller.startPushing();
+    const SignalDischarge signalDischarge([&controller] {
+        controller.startDischarge();
+        PrintLine("zelt6380-sim: discharge test started");
+    });
     const int rc = app.exec();
     if (!pty)
         close(fd);

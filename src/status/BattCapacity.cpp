@@ -1,4 +1,4 @@
-#include "battery/BattCapacity.h"
+#include "status/BattCapacity.h"
 
 namespace zelt {
 

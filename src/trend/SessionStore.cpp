@@ -1,0 +1,272 @@
+#include "trend/SessionStore.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+
+namespace zelt {
+
+namespace {
+
+// Voltages and temperatures are kept in tenths, as the controller sends them.
+qint64 Tenths(double value)
+{
+    return std::llround(value * 10);
+}
+
+double FromTenths(const QVariant& value)
+{
+    return static_cast<double>(value.toLongLong()) / 10;
+}
+
+constexpr int TestFlagBit = 1;
+constexpr int AcFailBit = 2;
+
+// A discharge that began before the cutoff may end up to this long after it.
+constexpr std::int64_t DetectionLookaheadMs = 24LL * 3600 * 1000;
+
+const char* const SampleColumns =
+    "t, dc_v, load_a, batt_a, temp1, temp2, block1, block2, block3, block4, flags, ctrl_date, ctrl_time";
+
+[[noreturn]] void Fail(const QString& what, const QSqlError& error)
+{
+    throw std::runtime_error((what + ": " + error.text()).toStdString());
+}
+
+TrendSample SampleFrom(const QSqlQuery& q)
+{
+    TrendSample s;
+    s.TimeMs = q.value(0).toLongLong();
+    s.DcVolt = FromTenths(q.value(1));
+    s.LoadCurrent = q.value(2).toDouble();
+    s.BattCurrent = q.value(3).toDouble();
+    s.Batt1TempValid = !q.value(4).isNull();
+    s.Batt1Temp = FromTenths(q.value(4));
+    s.RackTemp = FromTenths(q.value(5));
+    for (int b = 0; b < 4; ++b)
+        s.BlockVolt[b] = FromTenths(q.value(6 + b));
+    const int flags = q.value(10).toInt();
+    s.TestFlag = (flags & TestFlagBit) != 0;
+    s.AcFail = (flags & AcFailBit) != 0;
+    s.ControllerDate = q.value(11).toString().toStdString();
+    s.ControllerTime = q.value(12).toString().toStdString();
+    return s;
+}
+
+} // namespace
+
+SessionStore::SessionStore(const QString& path, const QString& connectionName)
+    : path_(path), connectionName_(connectionName)
+{
+}
+
+SessionStore::~SessionStore()
+{
+    insertSample_.reset();
+    insertEvent_.reset();
+    if (db_.isValid()) {
+        db_.close();
+        db_ = QSqlDatabase();
+        QSqlDatabase::removeDatabase(connectionName_);
+    }
+}
+
+QSqlQuery SessionStore::Exec(const QString& sql)
+{
+    QSqlQuery q(db_);
+    if (!q.exec(sql))
+        Fail(QStringLiteral("session database ") + path_, q.lastError());
+    return q;
+}
+
+void SessionStore::Open()
+{
+    const QString folder = QFileInfo(path_).absolutePath();
+    if (!QDir().mkpath(folder))
+        throw std::runtime_error(("cannot create the folder " + folder).toStdString());
+    db_ = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName_);
+    db_.setDatabaseName(path_);
+    if (!db_.open())
+        Fail(QStringLiteral("cannot open ") + path_, db_.lastError());
+    QSqlQuery mode = Exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+    if (!mode.next() || mode.value(0).toString() != QLatin1String("wal"))
+        throw std::runtime_error(("no write-ahead log for " + path_).toStdString());
+    // Commits come at most once a second, so each can afford its fsync: with
+    // FULL the log is synced at every commit and a crash or power cut loses
+    // only what was not yet committed. NORMAL would sync only at checkpoints.
+    Exec(QStringLiteral("PRAGMA synchronous=FULL"));
+    Exec(QStringLiteral("CREATE TABLE IF NOT EXISTS samples(t INTEGER NOT NULL, plant TEXT NOT NULL, "
+                        "dc_v INTEGER, load_a INTEGER, batt_a INTEGER, temp1 INTEGER, temp2 INTEGER, "
+                        "block1 INTEGER, block2 INTEGER, block3 INTEGER, block4 INTEGER, flags INTEGER, "
+                        "ctrl_date TEXT, ctrl_time TEXT)"));
+    Exec(QStringLiteral("CREATE INDEX IF NOT EXISTS samples_by_plant ON samples(plant, t)"));
+    Exec(QStringLiteral("CREATE TABLE IF NOT EXISTS events(t INTEGER NOT NULL, plant TEXT NOT NULL, "
+                        "alarm TEXT NOT NULL, state INTEGER NOT NULL)"));
+    Exec(QStringLiteral("CREATE TABLE IF NOT EXISTS discharges(plant TEXT NOT NULL, start_t INTEGER NOT NULL, "
+                        "end_t INTEGER NOT NULL, kind INTEGER NOT NULL, PRIMARY KEY(plant, start_t))"));
+
+    insertSample_ = std::make_unique<QSqlQuery>(db_);
+    insertEvent_ = std::make_unique<QSqlQuery>(db_);
+    if (!insertSample_->prepare(QStringLiteral("INSERT INTO samples(plant, %1) VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?)")
+                                    .arg(QLatin1String(SampleColumns))))
+        Fail(QStringLiteral("session database ") + path_, insertSample_->lastError());
+    if (!insertEvent_->prepare(QStringLiteral("INSERT INTO events(t, plant, alarm, state) VALUES(?,?,?,?)")))
+        Fail(QStringLiteral("session database ") + path_, insertEvent_->lastError());
+}
+
+void SessionStore::Append(const std::vector<StoredSample>& samples, const std::vector<AlarmEvent>& events)
+{
+    if (!db_.transaction())
+        Fail(QStringLiteral("cannot write ") + path_, db_.lastError());
+    const auto abandon = [&](QSqlQuery& q) {
+        const QSqlError error = q.lastError();
+        db_.rollback();
+        Fail(QStringLiteral("cannot write ") + path_, error);
+    };
+    for (const StoredSample& stored : samples) {
+        const TrendSample& s = stored.Sample;
+        QSqlQuery& q = *insertSample_;
+        int i = 0;
+        q.bindValue(i++, QString::fromStdString(stored.Plant));
+        q.bindValue(i++, static_cast<qint64>(s.TimeMs));
+        q.bindValue(i++, Tenths(s.DcVolt));
+        q.bindValue(i++, std::llround(s.LoadCurrent));
+        q.bindValue(i++, std::llround(s.BattCurrent));
+        q.bindValue(i++, s.Batt1TempValid ? QVariant(Tenths(s.Batt1Temp)) : QVariant());
+        q.bindValue(i++, Tenths(s.RackTemp));
+        for (double block : s.BlockVolt)
+            q.bindValue(i++, Tenths(block));
+        q.bindValue(i++, (s.TestFlag ? TestFlagBit : 0) | (s.AcFail ? AcFailBit : 0));
+        q.bindValue(i++, QString::fromStdString(s.ControllerDate));
+        q.bindValue(i++, QString::fromStdString(s.ControllerTime));
+        if (!q.exec())
+            abandon(q);
+    }
+    for (const AlarmEvent& e : events) {
+        QSqlQuery& q = *insertEvent_;
+        q.bindValue(0, static_cast<qint64>(e.TimeMs));
+        q.bindValue(1, QString::fromStdString(e.Plant));
+        q.bindValue(2, QString::fromStdString(e.Alarm));
+        q.bindValue(3, e.On ? 1 : 0);
+        if (!q.exec())
+            abandon(q);
+    }
+    if (!db_.commit()) {
+        const QSqlError error = db_.lastError();
+        db_.rollback();
+        Fail(QStringLiteral("cannot write ") + path_, error);
+    }
+}
+
+int SessionStore::Prune(std::int64_t cutoffMs, const DetectionSettings& detection)
+{
+    QSqlQuery plants(db_);
+    plants.prepare(QStringLiteral("SELECT DISTINCT plant FROM samples WHERE t < ?"));
+    plants.bindValue(0, static_cast<qint64>(cutoffMs));
+    if (!plants.exec())
+        Fail(QStringLiteral("cannot prune ") + path_, plants.lastError());
+    std::vector<std::string> names;
+    while (plants.next())
+        names.push_back(plants.value(0).toString().toStdString());
+
+    if (!db_.transaction())
+        Fail(QStringLiteral("cannot prune ") + path_, db_.lastError());
+    QSqlQuery keep(db_);
+    keep.prepare(QStringLiteral("INSERT OR IGNORE INTO discharges(plant, start_t, end_t, kind) VALUES(?,?,?,?)"));
+    for (const std::string& plant : names) {
+        const std::vector<TrendSample> samples = Samples(plant, 0, cutoffMs + DetectionLookaheadMs);
+        for (const DischargeSpan& span : DetectDischarges(samples, detection)) {
+            if (samples[span.First].TimeMs >= cutoffMs)
+                continue;
+            keep.bindValue(0, QString::fromStdString(plant));
+            keep.bindValue(1, static_cast<qint64>(samples[span.First].TimeMs));
+            keep.bindValue(2, static_cast<qint64>(samples[span.Last].TimeMs));
+            keep.bindValue(3, static_cast<int>(span.Kind));
+            if (!keep.exec()) {
+                const QSqlError error = keep.lastError();
+                db_.rollback();
+                Fail(QStringLiteral("cannot prune ") + path_, error);
+            }
+        }
+    }
+    QSqlQuery prune(db_);
+    prune.prepare(QStringLiteral("DELETE FROM samples WHERE t < ? AND NOT EXISTS (SELECT 1 FROM discharges d "
+                                 "WHERE d.plant = samples.plant AND samples.t BETWEEN d.start_t AND d.end_t)"));
+    prune.bindValue(0, static_cast<qint64>(cutoffMs));
+    if (!prune.exec() || !db_.commit()) {
+        const QSqlError error = prune.lastError().isValid() ? prune.lastError() : db_.lastError();
+        db_.rollback();
+        Fail(QStringLiteral("cannot prune ") + path_, error);
+    }
+    return prune.numRowsAffected();
+}
+
+std::vector<TrendSample> SessionStore::Samples(const std::string& plant, std::int64_t fromMs, std::int64_t toMs)
+{
+    QSqlQuery q(db_);
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral("SELECT %1 FROM samples WHERE plant = ? AND t >= ? AND t < ? ORDER BY t")
+                  .arg(QLatin1String(SampleColumns)));
+    q.bindValue(0, QString::fromStdString(plant));
+    q.bindValue(1, static_cast<qint64>(fromMs));
+    q.bindValue(2, static_cast<qint64>(toMs));
+    if (!q.exec())
+        Fail(QStringLiteral("cannot read ") + path_, q.lastError());
+    std::vector<TrendSample> samples;
+    while (q.next())
+        samples.push_back(SampleFrom(q));
+    return samples;
+}
+
+std::vector<SampleBucket> SessionStore::Buckets(const std::string& plant, std::int64_t fromMs, std::int64_t toMs,
+                                                int count)
+{
+    QString extremes;
+    for (const char* column : {"dc_v", "load_a", "batt_a", "temp1", "temp2", "block1", "block2", "block3", "block4"})
+        extremes += QStringLiteral(", MIN(%1), MAX(%1)").arg(QLatin1String(column));
+    QSqlQuery q(db_);
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral("SELECT (t - ?) * ? / ? AS bucket, MIN(t)%1 FROM samples "
+                             "WHERE plant = ? AND t >= ? AND t < ? GROUP BY bucket ORDER BY bucket")
+                  .arg(extremes));
+    q.bindValue(0, static_cast<qint64>(fromMs));
+    q.bindValue(1, count);
+    q.bindValue(2, static_cast<qint64>(std::max<std::int64_t>(toMs - fromMs, 1)));
+    q.bindValue(3, QString::fromStdString(plant));
+    q.bindValue(4, static_cast<qint64>(fromMs));
+    q.bindValue(5, static_cast<qint64>(toMs));
+    if (!q.exec())
+        Fail(QStringLiteral("cannot read ") + path_, q.lastError());
+    std::vector<SampleBucket> buckets;
+    while (q.next()) {
+        SampleBucket b;
+        b.TimeMs = q.value(1).toLongLong();
+        for (TrendSample* s : {&b.Low, &b.High}) {
+            const int at = s == &b.Low ? 2 : 3; // MIN then MAX of each column
+            s->TimeMs = b.TimeMs;
+            s->DcVolt = FromTenths(q.value(at));
+            s->LoadCurrent = q.value(at + 2).toDouble();
+            s->BattCurrent = q.value(at + 4).toDouble();
+            s->Batt1TempValid = !q.value(at + 6).isNull();
+            s->Batt1Temp = FromTenths(q.value(at + 6));
+            s->RackTemp = FromTenths(q.value(at + 8));
+            for (int k = 0; k < 4; ++k)
+                s->BlockVolt[k] = FromTenths(q.value(at + 10 + 2 * k));
+        }
+        buckets.push_back(b);
+    }
+    return buckets;
+}
+
+int SessionStore::KeptDischarges()
+{
+    QSqlQuery q = Exec(QStringLiteral("SELECT COUNT(*) FROM discharges"));
+    return q.next() ? q.value(0).toInt() : 0;
+}
+
+} // namespace zelt

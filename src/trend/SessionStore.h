@@ -1,0 +1,80 @@
+#pragma once
+
+// The session database: one SQLite file holding every recorded sample, the
+// alarm changes and the discharges found in pruned data. One store is one
+// connection; it must be used only on the thread that opened it. Failures
+// throw std::runtime_error with the database's message.
+
+#include "trend/DischargeAnalysis.h"
+#include "trend/TrendSample.h"
+
+#include <QSqlDatabase>
+#include <QString>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QSqlQuery;
+
+namespace zelt {
+
+// A plant is the port name and the controller's MAC address: "COM1/0011223344AA".
+struct StoredSample {
+    std::string Plant;
+    TrendSample Sample;
+};
+
+struct AlarmEvent {
+    std::int64_t TimeMs = 0;
+    std::string Plant;
+    std::string Alarm; // the alarm lamp's name
+    bool On = false;
+};
+
+// A stretch of a long span (one pixel column of a chart): its first sample's
+// time and each series' lowest and highest value in it. The flags and the
+// controller's clock are not reduced.
+struct SampleBucket {
+    std::int64_t TimeMs = 0;
+    TrendSample Low;
+    TrendSample High;
+};
+
+class SessionStore {
+public:
+    // connectionName must be unique among the stores open at one time.
+    SessionStore(const QString& path, const QString& connectionName);
+    ~SessionStore();
+
+    SessionStore(const SessionStore&) = delete;
+    SessionStore& operator=(const SessionStore&) = delete;
+
+    // Creates the folder and the tables as needed.
+    void Open();
+    // Writes all of them in one transaction.
+    void Append(const std::vector<StoredSample>& samples, const std::vector<AlarmEvent>& events);
+    // Keeps the discharges found among the samples older than cutoffMs, then
+    // deletes those samples except the ones inside a kept discharge. Returns
+    // how many were deleted.
+    int Prune(std::int64_t cutoffMs, const DetectionSettings& detection);
+
+    // Samples of one plant with fromMs <= time < toMs, in time order.
+    std::vector<TrendSample> Samples(const std::string& plant, std::int64_t fromMs, std::int64_t toMs);
+    // The same span cut into count equal stretches of time and reduced by the
+    // database; stretches without samples are left out.
+    std::vector<SampleBucket> Buckets(const std::string& plant, std::int64_t fromMs, std::int64_t toMs, int count);
+    // Number of kept discharges.
+    int KeptDischarges();
+
+private:
+    QSqlQuery Exec(const QString& sql);
+
+    QString path_;
+    QString connectionName_;
+    QSqlDatabase db_;
+    std::unique_ptr<QSqlQuery> insertSample_;
+    std::unique_ptr<QSqlQuery> insertEvent_;
+};
+
+} // namespace zelt

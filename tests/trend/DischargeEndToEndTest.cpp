@@ -1,0 +1,74 @@
+// A simulated discharge test through the decoders, the recorder and its
+// database into the analysis, on an injected clock: one record set a second.
+
+#include "battery/TfrmShow.h"
+#include "protocol/FrameCodec.h"
+#include "sim/DischargeModel.h"
+#include "sim/PlantModel.h"
+#include "sim/Records.h"
+#include "status/StatusMonitor.h"
+#include "trend/SessionRecorder.h"
+
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <atomic>
+#include <gtest/gtest.h>
+
+using namespace zelt;
+
+namespace {
+
+std::string Received(char letter, const std::string& payload)
+{
+    return EncodeFrame(std::string(1, letter) + payload).substr(2);
+}
+
+TEST(DischargeEndToEnd, SimulatedTestIsOneCompleteTestOfTheAmpHoursSent)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("s.sqlite"));
+    const QDateTime t0(QDate(2026, 6, 1), QTime(8, 0), Qt::UTC);
+    sim::PlantState plant = sim::MakePlant(sim::Scenario{}, t0);
+    sim::StartDischarge(plant, t0.addSecs(60), 20, false);
+
+    QTabWidget pages;
+    std::uint8_t alertShown = 0;
+    TfrmShow frmShow{alertShown};
+    StatusMonitor monitor{pages, alertShown, frmShow};
+    std::atomic<std::int64_t> now = t0.toMSecsSinceEpoch();
+    double ampSecondsSent = 0;
+    {
+        SessionRecorder recorder(path, RecorderSettings{},
+                                 {[] { return QStringLiteral("COM1"); }, [](const QString&) {}, [&now] { return now.load(); }});
+        monitor.SetListener(&recorder);
+        for (int s = 0; s < 60 + 20 * 60 + 120; ++s) {
+            const QDateTime t = t0.addSecs(s);
+            now = t.toMSecsSinceEpoch();
+            sim::AdvancePlant(plant, t);
+            monitor.DecodeAlarmStatus(Received('K', sim::EncodeAlarmStatus(plant)));
+            monitor.DecodeRectifierStatus(Received('R', sim::EncodeRectifierStatus(plant, t)));
+            ampSecondsSent -= std::min(plant.readings.battCurrent, 0);
+        }
+        monitor.SetListener(nullptr);
+    }
+
+    SessionStore store(path, QStringLiteral("end-to-end"));
+    store.Open();
+    const std::vector<TrendSample> samples = store.Samples("COM1/" + plant.network.mac, 0, now + 1);
+    ASSERT_EQ(samples.size(), 60u + 20 * 60 + 120);
+    const std::vector<DischargeSpan> found = DetectDischarges(samples, DetectionSettings{});
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].Kind, DischargeKind::Test);
+    const StatusSnapshot& s = monitor.Snapshot();
+    const DischargeFigures f =
+        MeasureDischarge(samples, found[0], {s.DischargeAbortVolt / 10.0, s.ExtBattStrings, s.BattTypeIndex == 0});
+    EXPECT_EQ(f.StartMs, t0.addSecs(60).toMSecsSinceEpoch());
+    EXPECT_TRUE(f.Complete);
+    EXPECT_TRUE(f.Gaps.empty());
+    EXPECT_NEAR(f.AmpHours, ampSecondsSent / 3600, ampSecondsSent / 3600 * 0.005);
+    ASSERT_TRUE(f.Verdict.has_value());
+    EXPECT_NEAR(*f.PercentOfRated, 95, 1);
+    EXPECT_EQ(*f.Verdict, 1);
+}
+
+} // namespace

@@ -1,0 +1,215 @@
+#include "common/EventLoop.h"
+#include "status/StatusListener.h"
+#include "status/StatusMonitor.h"
+#include "battery/TfrmShow.h"
+#include "status/Records.h"
+#include "trend/SessionRecorder.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace zelt;
+using namespace zelt::test;
+
+extern char** environ;
+
+namespace {
+
+std::int64_t Now()
+{
+    return QDateTime::currentMSecsSinceEpoch();
+}
+
+StatusSnapshot Snapshot(std::int32_t battAmps)
+{
+    StatusSnapshot s;
+    s.DcVolt = 535;
+    s.BattCurrentSign = battAmps < 0 ? "-" : "+";
+    s.BattCurrent = std::abs(battAmps);
+    s.Mac = "0011223344AA";
+    return s;
+}
+
+SessionRecorder::Links LinksWith(std::function<std::int64_t()> clock, QStringList* report = nullptr)
+{
+    return {[] { return QStringLiteral("COM1"); },
+            [report](const QString& line) {
+                if (report != nullptr)
+                    report->append(line);
+            },
+            std::move(clock)};
+}
+
+// Run in a child process by RecorderCrash: records one sample every 10 ms
+// and writes each one's time down a pipe until it is killed.
+TEST(RecorderChild, RecordsUntilKilled)
+{
+    const QByteArray path = qgetenv("ZELT_RECORDER_CHILD");
+    if (path.isEmpty())
+        GTEST_SKIP() << "runs only as RecorderCrash's child";
+    const int pipe = qEnvironmentVariableIntValue("ZELT_RECORDER_PIPE");
+    std::int64_t t = Now();
+    SessionRecorder recorder(QString::fromLocal8Bit(path), RecorderSettings{}, LinksWith([&t] { return t; }));
+    for (;;) {
+        t = Now();
+        recorder.RectifierDecoded(Snapshot(-5));
+        if (write(pipe, &t, sizeof t) != sizeof t)
+            return;
+        QThread::msleep(10);
+    }
+}
+
+TEST(RecorderCrash, KilledWriterLosesAtMostTheLastSecond)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("sessions.sqlite"));
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    std::vector<std::string> env;
+    for (char** e = environ; *e != nullptr; ++e)
+        env.emplace_back(*e);
+    env.push_back("ZELT_RECORDER_CHILD=" + path.toStdString());
+    env.push_back("ZELT_RECORDER_PIPE=" + std::to_string(fds[1]));
+    std::vector<char*> envp;
+    for (std::string& e : env)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
+    std::string self = "/proc/self/exe", filter = "--gtest_filter=RecorderChild.*";
+    char* argv[] = {self.data(), filter.data(), nullptr};
+
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        execve("/proc/self/exe", argv, envp.data());
+        _exit(127);
+    }
+    close(fds[1]);
+    // Let it record for three seconds after its first sample, then kill it.
+    std::int64_t first = 0, last = 0;
+    pollfd p{fds[0], POLLIN, 0};
+    while (poll(&p, 1, 10000) > 0) {
+        std::int64_t t = 0;
+        if (read(fds[0], &t, sizeof t) != sizeof t)
+            break;
+        first = first == 0 ? t : first;
+        last = t;
+        if (last - first > 3000)
+            break;
+    }
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    close(fds[0]);
+    ASSERT_GT(last - first, 3000) << "the child did not record";
+
+    SessionStore store(path, QStringLiteral("crash"));
+    store.Open();
+    const std::vector<TrendSample> kept = store.Samples("COM1/0011223344AA", 0, last + 1);
+    ASSERT_FALSE(kept.empty());
+    EXPECT_EQ(kept.front().TimeMs, first);
+    EXPECT_GE(kept.back().TimeMs, last - 1000 - 500) << "lost more than the last second and a commit";
+    EXPECT_EQ(kept.back().BattCurrent, -5);
+}
+
+TEST(SessionStore, PruningKeepsDischarges)
+{
+    QTemporaryDir dir;
+    SessionStore store(dir.filePath(QStringLiteral("s.sqlite")), QStringLiteral("prune"));
+    store.Open();
+    // Before the cutoff at 500 s: seconds 0 to 199, discharging from 100 to
+    // 129; another plant floating. After it: 500 to 509.
+    std::vector<StoredSample> samples;
+    const auto add = [&](const char* plant, int t, double amps) {
+        TrendSample s;
+        s.TimeMs = t * 1000;
+        s.BattCurrent = amps;
+        samples.push_back({plant, s});
+    };
+    for (int t = 0; t < 200; ++t) {
+        add("COM1/A", t, t >= 100 && t < 130 ? -20 : 0);
+        add("COM2/B", t, 0);
+    }
+    for (int t = 500; t < 510; ++t)
+        add("COM1/A", t, 0);
+    store.Append(samples, {});
+    EXPECT_EQ(store.Prune(500 * 1000, DetectionSettings{}), 2 * 200 - 31);
+    EXPECT_EQ(store.KeptDischarges(), 1);
+    const std::vector<TrendSample> kept = store.Samples("COM1/A", 0, 1000 * 1000);
+    ASSERT_EQ(kept.size(), 31u + 10u); // the discharge up to its first float sample, and the new
+    EXPECT_EQ(kept.front().TimeMs, 100 * 1000);
+    EXPECT_EQ(kept[30].TimeMs, 130 * 1000);
+    EXPECT_TRUE(store.Samples("COM2/B", 0, 1000 * 1000).empty());
+}
+
+TEST(SessionStore, LongSpansAreReducedToBuckets)
+{
+    QTemporaryDir dir;
+    SessionStore store(dir.filePath(QStringLiteral("s.sqlite")), QStringLiteral("buckets"));
+    store.Open();
+    // 0 to 99 s, then nothing until 150 s; the DC voltage is 50 V plus a tenth per second.
+    std::vector<StoredSample> samples;
+    for (int t : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 99, 150}) {
+        TrendSample s;
+        s.TimeMs = t * 1000;
+        s.DcVolt = 50 + t / 10.0;
+        s.BattCurrent = -t;
+        s.BlockVolt = {13, 12, 13, 13};
+        samples.push_back({"P", s});
+    }
+    store.Append(samples, {});
+    const std::vector<SampleBucket> b = store.Buckets("P", 0, 200 * 1000, 20); // 10 s each
+    const std::tuple<std::int64_t, double, double, double> expected[] = {
+        {0, 50, 50.9, -9}, {10, 51, 51.9, -19}, {20, 52, 52, -20}, {99, 59.9, 59.9, -99}, {150, 65, 65, -150}};
+    ASSERT_EQ(b.size(), std::size(expected));
+    for (std::size_t i = 0; i < b.size(); ++i) {
+        const auto& [t, low, high, lowAmps] = expected[i];
+        EXPECT_EQ(b[i].TimeMs, t * 1000) << i;
+        EXPECT_DOUBLE_EQ(b[i].Low.DcVolt, low) << i;
+        EXPECT_DOUBLE_EQ(b[i].High.DcVolt, high) << i;
+        EXPECT_EQ(b[i].Low.BattCurrent, lowAmps) << i;
+        EXPECT_EQ(b[i].Low.BlockVolt[1], 12) << i;
+    }
+}
+
+// The live display goes on while a database that cannot be used costs one
+// line and the recording.
+TEST(SessionRecorder, BadDatabaseLeavesTheDisplayRunning)
+{
+    QTemporaryDir dir;
+    QFile notAFolder(dir.filePath(QStringLiteral("file")));
+    ASSERT_TRUE(notAFolder.open(QIODevice::WriteOnly));
+    QFile corrupt(dir.filePath(QStringLiteral("corrupt.sqlite")));
+    ASSERT_TRUE(corrupt.open(QIODevice::WriteOnly));
+    corrupt.write(QByteArray(8192, 'x'));
+    corrupt.close();
+    for (const QString& path : {notAFolder.fileName() + QStringLiteral("/sessions.sqlite"), corrupt.fileName()}) {
+        QTabWidget pages;
+        std::uint8_t alertShown = 0;
+        TfrmShow frmShow{alertShown};
+        StatusMonitor monitor{pages, alertShown, frmShow};
+        QStringList report;
+        SessionRecorder recorder(path, RecorderSettings{}, LinksWith(Now, &report));
+        monitor.SetListener(&recorder);
+        ASSERT_TRUE(WaitUntil([&] { return !report.isEmpty(); }, 5000)) << path.toStdString();
+        RRecord r;
+        for (const char* volts : {"480", "481"}) {
+            r.dcVolt = volts;
+            monitor.DecodeRectifierStatus(RxBodyOf('R', r.Payload()));
+        }
+        EXPECT_EQ(monitor.Area().Text("pnlDC_V"), "48.1 V ");
+        EXPECT_FALSE(recorder.Recording());
+        QCoreApplication::processEvents();
+        EXPECT_EQ(report.size(), 1) << report.join('\n').toStdString();
+        EXPECT_TRUE(report[0].startsWith(QStringLiteral("Recording stopped: "))) << report[0].toStdString();
+    }
+}
+
+} // namespace
