@@ -46,6 +46,7 @@ NetConnector::NetConnector(NetworkLine line, int timeoutMs, QObject* parent)
     : QObject(parent), line_(std::move(line))
 {
     timer_.setSingleShot(true);
+    timer_.setTimerType(Qt::PreciseTimer); // a coarse one may end 5 % early
     timer_.setInterval(timeoutMs);
     connect(&timer_, &QTimer::timeout, this, [this] { Fail(comdev::SystemError(ETIMEDOUT)); });
 }
