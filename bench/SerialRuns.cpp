@@ -71,6 +71,28 @@ void RunSerialReport(std::FILE* out)
                      Percentile(run.latenessMs, 50), Percentile(run.latenessMs, 99));
         std::fflush(out);
     }
+
+    // The same stream through ser2net on the loopback, against the direct pty
+    // in the same run. CPU is the console's process only.
+    StreamPlan plan;
+    plan.bytesPerSecond = 5760;
+    plan.frames = sets;
+    plan.chunk = 16;
+    std::fprintf(out, "\nConnected main window, record sets at line rate, 16-byte writes, by line:\n");
+    const struct {
+        const char* name;
+        Line line;
+    } lines[] = {{"pty", Line::Pty}, {"ser2net raw tcp", Line::Ser2netRaw}, {"ser2net rfc2217", Line::Ser2netRfc2217}};
+    for (const auto& l : lines) {
+        const ConsoleRun run = RunConsole(plan, l.line);
+        std::size_t bytes = 0;
+        for (const std::string& set : sets)
+            bytes += set.size();
+        std::fprintf(out, "  %-16s frames %zu of %zu; latency p50 %.3f ms, p99 %.3f ms; CPU %.3f s = %.0f ns/byte\n",
+                     l.name, run.framesDecoded, run.framesSent, Percentile(run.latencyMs, 50),
+                     Percentile(run.latencyMs, 99), run.cpuSeconds, 1e9 * run.cpuSeconds / static_cast<double>(bytes));
+        std::fflush(out);
+    }
 }
 
 } // namespace zelt::bench
