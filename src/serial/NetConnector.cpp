@@ -3,6 +3,7 @@
 #include "serial/ComDevice.h"
 #include "serial/SocketDevice.h"
 #include "serial/TelnetCodec.h"
+#include "ui/StandardError.h"
 
 #include <QSocketNotifier>
 
@@ -48,7 +49,7 @@ NetConnector::NetConnector(NetworkLine line, int timeoutMs, QObject* parent)
     timer_.setSingleShot(true);
     timer_.setTimerType(Qt::PreciseTimer); // a coarse one may end 5 % early
     timer_.setInterval(timeoutMs);
-    connect(&timer_, &QTimer::timeout, this, [this] { Fail(comdev::SystemError(ETIMEDOUT)); });
+    connect(&timer_, &QTimer::timeout, this, [this] { RunGuarded([&] { Fail(comdev::SystemError(ETIMEDOUT)); }); });
 }
 
 NetConnector::~NetConnector()
@@ -87,7 +88,7 @@ void NetConnector::Start()
             QMetaObject::invokeMethod(
                 target,
                 [target, result, systemError, addresses = std::move(addresses)]() mutable {
-                    target->Resolved(result, systemError, std::move(addresses));
+                    RunGuarded([&] { target->Resolved(result, systemError, std::move(addresses)); });
                 },
                 Qt::QueuedConnection);
     }).detach();
@@ -132,24 +133,28 @@ void NetConnector::TryNext()
         }
         if (errno == EINPROGRESS) {
             notifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Write);
-            connect(notifier_.get(), &QSocketNotifier::activated, this, [this] {
-                int error = 0;
-                socklen_t size = sizeof error;
-                getsockopt(fd_, SOL_SOCKET, SO_ERROR, &error, &size);
-                notifier_.reset();
-                if (error == 0) {
-                    Connected();
-                } else {
-                    lastError_ = error;
-                    TryNext();
-                }
-            });
+            connect(notifier_.get(), &QSocketNotifier::activated, this, [this] { RunGuarded([&] { Writable(); }); });
             return;
         }
         lastError_ = errno;
         CloseSocket();
     }
     Fail(comdev::SystemError(lastError_ != 0 ? lastError_ : EHOSTUNREACH));
+}
+
+// The connect under way has ended, either way.
+void NetConnector::Writable()
+{
+    int error = 0;
+    socklen_t size = sizeof error;
+    getsockopt(fd_, SOL_SOCKET, SO_ERROR, &error, &size);
+    DropNotifier();
+    if (error == 0) {
+        Connected();
+    } else {
+        lastError_ = error;
+        TryNext();
+    }
 }
 
 void NetConnector::Connected()
@@ -166,7 +171,7 @@ void NetConnector::Connected()
         return;
     }
     notifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
-    connect(notifier_.get(), &QSocketNotifier::activated, this, [this] { Readable(); });
+    connect(notifier_.get(), &QSocketNotifier::activated, this, [this] { RunGuarded([&] { Readable(); }); });
 }
 
 void NetConnector::Readable()
@@ -200,7 +205,7 @@ void NetConnector::Readable()
 
 void NetConnector::Succeed()
 {
-    notifier_.reset();
+    DropNotifier();
     timer_.stop();
     device_ = std::make_unique<SocketDevice>(fd_, std::move(telnet_), std::move(payload_));
     fd_ = -1;
@@ -219,9 +224,18 @@ void NetConnector::Fail(const EComError& error)
     emit finished();
 }
 
+// The notifier may be the one whose signal is being handled: it goes later.
+void NetConnector::DropNotifier()
+{
+    if (notifier_) {
+        notifier_->setEnabled(false);
+        notifier_.release()->deleteLater();
+    }
+}
+
 void NetConnector::CloseSocket()
 {
-    notifier_.reset();
+    DropNotifier();
     if (fd_ >= 0)
         close(fd_);
     fd_ = -1;

@@ -50,10 +50,12 @@ private:
 
     void Resolved(int result, int systemError, std::vector<Address> addresses);
     void TryNext();
+    void Writable();
     void Connected();
     void Readable();
     void Succeed();
     void Fail(const EComError& error);
+    void DropNotifier();
     void CloseSocket();
 
     NetworkLine line_;

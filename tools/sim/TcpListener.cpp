@@ -1,5 +1,7 @@
 #include "sim/TcpListener.h"
 
+#include "ui/StandardError.h"
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
@@ -29,7 +31,7 @@ TcpListener::TcpListener(int port, const Scenario& scenario, FakeController::Log
         throw std::runtime_error("cannot listen on 127.0.0.1:" + std::to_string(port) + ": " + error);
     }
     notifier_ = std::make_unique<QSocketNotifier>(listenFd_, QSocketNotifier::Read);
-    connect(notifier_.get(), &QSocketNotifier::activated, this, [this] { acceptClient(); });
+    connect(notifier_.get(), &QSocketNotifier::activated, this, [this] { RunGuarded([this] { acceptClient(); }); });
 }
 
 TcpListener::~TcpListener()
@@ -57,7 +59,7 @@ void TcpListener::acceptClient()
     controller_->setLogSink(log_);
     // Dropped from the event loop: the controller is inside its own handler.
     connect(controller_.get(), &FakeController::lineClosed, this, [this] {
-        QMetaObject::invokeMethod(this, [this] { dropClient(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, [this] { RunGuarded([this] { dropClient(); }); }, Qt::QueuedConnection);
     });
     if (log_)
         log_("-- client connected");
