@@ -11,11 +11,19 @@
 
 #include <QAbstractButton>
 #include <QCoreApplication>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QDateTime>
 #include <QElapsedTimer>
+#include <QThread>
 #include <QTimer>
 
 #include <algorithm>
+#include <netinet/in.h>
+#include <stdexcept>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace zelt::bench {
 
@@ -69,6 +77,58 @@ std::string Shown(StatusArea& area, char type)
     }
 }
 
+// The port of a listening ser2net, once it accepts connections.
+int LoopbackPort()
+{
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a {};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof a;
+    bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    getsockname(fd, reinterpret_cast<sockaddr*>(&a), &size);
+    close(fd);
+    return ntohs(a.sin_port);
+}
+
+bool Accepts(int port)
+{
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a {};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(static_cast<std::uint16_t>(port));
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+    close(fd);
+    return ok;
+}
+
+// Starts ser2net in front of the pty; returns the address the window opens.
+QString StartSer2net(QProcess& server, const QTemporaryDir& dir, const std::string& slavePath, Line line)
+{
+    const int port = LoopbackPort();
+    QFile config(dir.filePath(QStringLiteral("ser2net.yaml")));
+    config.open(QIODevice::WriteOnly);
+    config.write(QStringLiteral("connection: &plant\n  accepter: %1tcp,127.0.0.1,%2\n"
+                                "  connector: serialdev,%3,57600n81,local\n"
+                                "  options:\n    banner: \"\"\n    kickolduser: false\n")
+                     .arg(line == Line::Ser2netRfc2217 ? QStringLiteral("telnet(rfc2217),") : QString())
+                     .arg(port)
+                     .arg(QString::fromStdString(slavePath))
+                     .toUtf8());
+    config.close();
+    server.start(QStringLiteral("/usr/sbin/ser2net"),
+                 {"-n", "-u", "-P", dir.filePath(QStringLiteral("pid")), "-c", config.fileName()});
+    QElapsedTimer clock;
+    clock.start();
+    while (!Accepts(port)) {
+        if (clock.elapsed() > 5000)
+            throw std::runtime_error("ser2net did not start");
+        QThread::msleep(20);
+    }
+    return QStringLiteral("%1://127.0.0.1:%2").arg(line == Line::Ser2netRfc2217 ? "rfc2217" : "tcp").arg(port);
+}
+
 } // namespace
 
 std::vector<std::string> RecordSets(int count)
@@ -99,17 +159,23 @@ double Percentile(std::vector<double> values, double p)
     return values[std::min(at, values.size() - 1)];
 }
 
-ConsoleRun RunConsole(const StreamPlan& plan, bool recording)
+ConsoleRun RunConsole(const StreamPlan& plan, Line line, bool recording)
 {
     PtyPair pty;
+    QTemporaryDir dir;
+    QProcess server;
     ConsoleRun run;
     run.framesSent = plan.frames.size() * FramesPerSet;
     TMain_Form window;
     if (!recording)
         window.Status().SetListener(nullptr);
     window.show();
-    window.ComPort11().SetDeviceName(QString::fromStdString(pty.slavePath));
+    window.ComPort11().SetDeviceName(line == Line::Pty ? QString::fromStdString(pty.slavePath)
+                                                       : StartSer2net(server, dir, pty.slavePath, line));
     window.findChild<QAbstractButton*>(QStringLiteral("btnConnect"))->click();
+    // ser2net opens (and flushes) the pty only once the client is in.
+    if (line != Line::Pty)
+        QThread::msleep(300);
 
     // Where each frame of the stream ends, and its type letter. Payloads are
     // ASCII: a frame's first ETX after its STX ends its body.
@@ -187,6 +253,8 @@ ConsoleRun RunConsole(const StreamPlan& plan, bool recording)
                 run.latencyMs.push_back(static_cast<double>(setShownAt[i] - writer.WrittenAt(i)) / 1e6);
     }
     window.findChild<QAbstractButton*>(QStringLiteral("btnDisconnect"))->click();
+    server.kill();
+    server.waitForFinished(2000);
     return run;
 }
 

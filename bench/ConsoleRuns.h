@@ -24,8 +24,12 @@ struct ConsoleRun {
 std::vector<std::string> RecordSets(int count);
 inline constexpr std::size_t FramesPerSet = 3;
 
+// How the window reaches the pty: directly, or through a ser2net started for
+// the run on a loopback port, as a raw stream or an RFC 2217 session.
+enum class Line { Pty, Ser2netRaw, Ser2netRfc2217 };
+
 // recording false takes the session recorder off the status decoders.
-ConsoleRun RunConsole(const StreamPlan& plan, bool recording = true);
+ConsoleRun RunConsole(const StreamPlan& plan, Line line = Line::Pty, bool recording = true);
 
 double Percentile(std::vector<double> values, double p);
 

@@ -72,16 +72,35 @@ void RunSerialReport(std::FILE* out)
         std::fflush(out);
     }
 
-    // The session recorder's share: the same line-rate stream with it off and on, twice in turn.
     StreamPlan plan;
     plan.bytesPerSecond = 5760;
     plan.frames = sets;
     plan.chunk = 16;
+
+    // The session recorder's share: the same line-rate stream with it off and on, twice in turn.
     std::fprintf(out, "\nConnected main window at line rate, 16-byte writes, session recorder off and on:\n");
     for (const bool recording : {false, true, false, true}) {
-        const ConsoleRun run = RunConsole(plan, recording);
+        const ConsoleRun run = RunConsole(plan, Line::Pty, recording);
         std::fprintf(out, "  recording %-3s: CPU %.3f s over %.2f s = %.2f %% of a core\n", recording ? "on" : "off",
                      run.cpuSeconds, run.wallSeconds, 100 * run.cpuSeconds / run.wallSeconds);
+        std::fflush(out);
+    }
+
+    // The same stream through ser2net on the loopback, against the direct pty
+    // in the same run. CPU is the console's process only.
+    std::fprintf(out, "\nConnected main window, record sets at line rate, 16-byte writes, by line:\n");
+    const struct {
+        const char* name;
+        Line line;
+    } lines[] = {{"pty", Line::Pty}, {"ser2net raw tcp", Line::Ser2netRaw}, {"ser2net rfc2217", Line::Ser2netRfc2217}};
+    for (const auto& l : lines) {
+        const ConsoleRun run = RunConsole(plan, l.line);
+        std::size_t bytes = 0;
+        for (const std::string& set : sets)
+            bytes += set.size();
+        std::fprintf(out, "  %-16s frames %zu of %zu; latency p50 %.3f ms, p99 %.3f ms; CPU %.3f s = %.0f ns/byte\n",
+                     l.name, run.framesDecoded, run.framesSent, Percentile(run.latencyMs, 50),
+                     Percentile(run.latencyMs, 99), run.cpuSeconds, 1e9 * run.cpuSeconds / static_cast<double>(bytes));
         std::fflush(out);
     }
 }

@@ -2,8 +2,10 @@
 
 // The device layer of the serial port component: the few operating-system
 // operations the component needs, over POSIX termios, non-blocking descriptors,
-// poll and ioctl. Every function returns 0 or the errno of the failure; none
-// throws, so the component decides how each failure is raised.
+// poll and ioctl, and the device interface (ComDevice) through which the
+// component reaches a tty or a network socket. Every function returns 0 or
+// the errno of the failure; none throws, so the component decides how each
+// failure is raised.
 
 #include "serial/ComPort.h"
 
@@ -61,3 +63,40 @@ int SetPriority(int tid, int nice);
 int CurrentThreadId();
 
 } // namespace zelt::comdev
+
+namespace zelt {
+
+// An open device of the port component: a tty, or a socket to a terminal
+// server. Its input is payload: on a Telnet line, the bytes left after
+// decoding, so a count or a read never includes negotiation. InputCount,
+// OutputCount, GetModemLines, GetLineCounters and LostError may be called by
+// the event thread while the main thread transfers.
+class ComDevice {
+public:
+    enum class Kind { Tty, Socket };
+
+    virtual ~ComDevice() = default;
+    virtual Kind DeviceKind() const = 0;
+    // The descriptor to wait on: readable when payload may have arrived.
+    virtual int Handle() const = 0;
+
+    virtual int InputCount(int& count) = 0;
+    virtual int OutputCount(int& count) = 0;
+    // What the device takes or gives now; done = 0 when it would block.
+    virtual int ReadSome(char* buffer, int length, int& done) = 0;
+    virtual int WriteSome(const char* buffer, int length, int& done) = 0;
+    // As comdev::WaitReady; payload already decoded counts as readable.
+    virtual int WaitReady(short events, int timeoutMs, bool& ready) = 0;
+    virtual int PurgeInput() = 0;
+    virtual int PurgeOutput() = 0;
+
+    virtual int GetSettings(termios& settings) = 0;
+    virtual int SetSettings(const termios& settings) = 0;
+    virtual int GetModemLines(int& lines) = 0;
+    virtual int SetModemLine(int line, bool on) = 0;
+    virtual int GetLineCounters(comdev::LineCounters& counters) = 0;
+    // Why the device has gone away, once a wait reported a hang-up.
+    virtual int LostError() = 0;
+};
+
+} // namespace zelt

@@ -1,10 +1,12 @@
 #include "serial/ComPort.h"
 
 #include "serial/ComDevice.h"
+#include "serial/ConnectBox.h"
 #include "serial/ComPortImpl.h"
 #include "serial/ComThread.h"
 #include "serial/LineSettings.h"
 #include "serial/PortNames.h"
+#include "serial/TtyDevice.h"
 #include "ui/StandardError.h"
 
 #include <QFile>
@@ -94,7 +96,7 @@ TCustomComPort::~TCustomComPort()
 
 bool TCustomComPort::Active() const
 {
-    return d_->fd >= 0;
+    return d_->device != nullptr;
 }
 
 void TCustomComPort::SetActive(bool value)
@@ -129,15 +131,12 @@ void TCustomComPort::OpenDevice()
             if (const int error = comdev::SetPriority(0, NiceForClass(d_->priorityClass)); !NotPrivileged(error))
                 Check(error);
         }
-        const std::string path = ResolvePortDevice(QFile::encodeName(d_->deviceName).toStdString());
-        int fd = -1;
-        Check(comdev::OpenDevice(path, fd, d_->savedSettings));
-        d_->fd = fd;
+        d_->device = OpenPortDevice();
         {
             std::lock_guard lock(d_->countersMutex);
-            d_->hasCounters = comdev::GetLineCounters(fd, d_->counters) == 0;
+            d_->hasCounters = d_->device->GetLineCounters(d_->counters) == 0;
         }
-        d_->writeNotifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Write);
+        d_->writeNotifier = std::make_unique<QSocketNotifier>(d_->device->Handle(), QSocketNotifier::Write);
         d_->writeNotifier->setEnabled(false);
         connect(d_->writeNotifier.get(), &QSocketNotifier::activated, this,
                 [this] { RunGuarded([&] { ContinueWrite(); }); });
@@ -151,6 +150,30 @@ void TCustomComPort::OpenDevice()
         CloseDeviceSteps();
         throw;
     }
+}
+
+// A name mapped to a network line, or a network line's address itself,
+// opens a socket; any other name a tty.
+std::unique_ptr<ComDevice> TCustomComPort::OpenPortDevice()
+{
+    QString url = MappedPortUrl(d_->deviceName);
+    if (url.isEmpty() && d_->deviceName.contains(QLatin1String("://")))
+        url = d_->deviceName;
+    if (!url.isEmpty()) {
+        const std::optional<NetworkLine> line = ParseNetworkLine(url);
+        if (!line)
+            RaiseError(EComError("Not a network port address: " + url.toStdString(), 0));
+        try {
+            return ConnectWithBox(*line);
+        } catch (const EComError& error) {
+            RaiseError(error);
+        }
+    }
+    int error = 0;
+    std::unique_ptr<ComDevice> device =
+        TtyDevice::Open(ResolvePortDevice(QFile::encodeName(d_->deviceName).toStdString()), error);
+    Check(error);
+    return device;
 }
 
 void TCustomComPort::Close()
@@ -171,12 +194,11 @@ void TCustomComPort::Close()
 void TCustomComPort::CloseDeviceSteps()
 {
     StopThread();
-    if (d_->fd >= 0) {
+    if (d_->device) {
         d_->writeNotifier.reset();
         d_->read.pending = false;
         d_->write.pending = false;
-        comdev::CloseDevice(d_->fd, d_->savedSettings);
-        d_->fd = -1;
+        d_->device.reset();
     }
     if (d_->savedNice) {
         comdev::SetPriority(0, *d_->savedNice); // lowering it back may need privileges
@@ -193,7 +215,7 @@ void TCustomComPort::StartThread()
     Impl* const d = d_.get();
     TComThread::Link link;
     link.context = this;
-    link.fd = d->fd;
+    link.device = d->device.get();
     link.synchronize = d->synchronizeEvents;
     link.mask = [d] { return d->eventMask.load(); };
     link.rxFullThreshold = [d] { return d->rxFullThreshold.load(); };
@@ -332,7 +354,7 @@ TLineErrors TCustomComPort::TakeLineErrors()
     std::lock_guard lock(d_->countersMutex);
     comdev::LineCounters now;
     // Pseudo-terminals keep no error counters: they report no line errors.
-    if (!d_->hasCounters || comdev::GetLineCounters(d_->fd, now) != 0)
+    if (!d_->hasCounters || d_->device->GetLineCounters(now) != 0)
         return {};
     const TLineErrors errors = comdev::LineErrorsBetween(d_->counters, now);
     d_->counters = now;
@@ -362,7 +384,7 @@ void TCustomComPort::Read(char* Buffer, int Length, bool WaitOnCompletion)
     r.pending = Length > 0;
     if (r.pending) {
         int got = 0;
-        const int error = comdev::ReadSome(d_->fd, Buffer, Length, got);
+        const int error = d_->device->ReadSome(Buffer, Length, got);
         if (error != 0)
             r.pending = false;
         Check(error);
@@ -389,11 +411,11 @@ void TCustomComPort::FinishRead()
                 deadline = Earlier(deadline, r.lastByte + std::chrono::milliseconds(t.readInterval));
             const int wait = MillisecondsLeft(deadline);
             bool ready = false;
-            Check(comdev::WaitReady(d_->fd, POLLIN, wait, ready));
+            Check(d_->device->WaitReady(POLLIN, wait, ready));
             if (!ready && wait == 0)
                 break;
             int got = 0;
-            Check(comdev::ReadSome(d_->fd, r.buffer + r.done, r.asked - r.done, got));
+            Check(d_->device->ReadSome(r.buffer + r.done, r.asked - r.done, got));
             if (got > 0) {
                 r.done += got;
                 d_->bytesRead += static_cast<std::uint64_t>(got);
@@ -434,7 +456,7 @@ void TCustomComPort::ContinueWrite()
         return;
     }
     int put = 0;
-    const int error = comdev::WriteSome(d_->fd, w.bytes.data() + w.done, length - w.done, put);
+    const int error = d_->device->WriteSome(w.bytes.data() + w.done, length - w.done, put);
     if (error != 0) {
         w.pending = false;
         d_->writeNotifier->setEnabled(false);
@@ -462,7 +484,7 @@ void TCustomComPort::FinishWrite()
         while (w.pending && w.done < length) {
             const int wait = MillisecondsLeft(deadline);
             bool ready = false;
-            const int error = comdev::WaitReady(d_->fd, POLLOUT, wait, ready);
+            const int error = d_->device->WaitReady(POLLOUT, wait, ready);
             if (error != 0) {
                 w.pending = false;
                 d_->writeNotifier->setEnabled(false);
@@ -499,7 +521,7 @@ int TCustomComPort::BytesWaiting()
     if (!errors.empty())
         d_->onLineError(this, errors);
     int count = 0;
-    Check(comdev::InputCount(d_->fd, count));
+    Check(d_->device->InputCount(count));
     return count;
 }
 
@@ -509,9 +531,9 @@ void TCustomComPort::PurgeInput()
         return;
     d_->read.pending = false;
     int discarded = 0;
-    comdev::InputCount(d_->fd, discarded);
+    d_->device->InputCount(discarded);
     d_->bytesRead += static_cast<std::uint64_t>(discarded);
-    Check(comdev::PurgeInput(d_->fd));
+    Check(d_->device->PurgeInput());
 }
 
 void TCustomComPort::PurgeOutput()
@@ -520,14 +542,14 @@ void TCustomComPort::PurgeOutput()
         return;
     d_->write.pending = false;
     d_->writeNotifier->setEnabled(false);
-    Check(comdev::PurgeOutput(d_->fd));
+    Check(d_->device->PurgeOutput());
 }
 
 TModemStatus TCustomComPort::ModemStatus()
 {
     CheckOpen();
     int lines = 0;
-    if (const int error = comdev::GetModemLines(d_->fd, lines); error != 0) {
+    if (const int error = d_->device->GetModemLines(lines); error != 0) {
         if (comdev::NoModemLines(error))
             return {};
         Check(error);
@@ -560,7 +582,7 @@ void TCustomComPort::ApplyLineSettings()
     if (!Active())
         return;
     termios settings {};
-    Check(comdev::GetSettings(d_->fd, settings));
+    Check(d_->device->GetSettings(settings));
     LineSettings line;
     line.bitRate = d_->baudRate == brCustom ? d_->customBaudRate : BaudRateValue(d_->baudRate);
     line.dataBits = d_->dataBits;
@@ -573,13 +595,13 @@ void TCustomComPort::ApplyLineSettings()
     line.xoff = d_->characters.XOff();
     line.eof = d_->characters.Eof();
     Check(zelt::ApplyLineSettings(settings, line));
-    Check(comdev::SetSettings(d_->fd, settings));
+    Check(d_->device->SetSettings(settings));
 
     // DTR and RTS held on or off; the tty driver has no DTR handshake (DTR is
     // held on) and no RTS toggling around each send (RTS is held on). Devices
     // without modem lines ignore them.
     const auto setLine = [&](int line, bool on) {
-        if (const int error = comdev::SetModemLine(d_->fd, line, on); !comdev::NoModemLines(error))
+        if (const int error = d_->device->SetModemLine(line, on); !comdev::NoModemLines(error))
             Check(error);
     };
     if (d_->flowControl.DTR() != dcDefault)

@@ -60,6 +60,7 @@ public:
 };
 
 class TCustomComPort;
+class ComDevice;
 
 using TComPortEvent = TEvent<TCustomComPort* /*ComPort*/>;
 using TComDataEvent = TEvent<QObject* /*Sender*/, const char* /*Buffer*/, int /*Length*/, bool /*WaitOnCompletion*/>;
@@ -178,7 +179,8 @@ public:
     TOptions Options() const;
     void SetOptions(const TOptions& value);
 
-    // "COM1".."COM8" or a path; see PortNames.h. Only while closed.
+    // "COM1".."COM8", a path, or a network line (tcp://HOST:PORT,
+    // rfc2217://HOST:PORT); see PortNames.h. Only while closed.
     QString DeviceName() const;
     void SetDeviceName(const QString& value);
     TPriorityClass PriorityClass() const;
@@ -268,6 +270,7 @@ private:
     struct Impl;
 
     void Open();
+    std::unique_ptr<ComDevice> OpenPortDevice();
     void Close();
     // Closing without events: event thread, device, saved priority.
     void CloseDeviceSteps();

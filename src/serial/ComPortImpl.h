@@ -13,7 +13,6 @@
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <termios.h>
 
 namespace zelt {
 
@@ -45,8 +44,7 @@ struct TCustomComPort::Impl {
         onRx80PercFull, onPrinterError, onEvent1, onEvent2;
 
     // The open device.
-    int fd = -1;
-    termios savedSettings {};
+    std::unique_ptr<ComDevice> device;
     std::optional<int> savedNice; // process priority from before opening
     // The time-outs in force; the tty driver has none, so transfers apply them.
     struct {

@@ -162,11 +162,14 @@ void TComThread::Execute()
     tid_ = comdev::CurrentThreadId();
     comdev::SetPriority(0, nice_); // EPERM: not privileged to raise it
 
-    const int fd = link_.fd;
+    ComDevice& device = *link_.device;
+    const int fd = device.Handle();
+    // A socket tells a hang-up by itself; only a tty needs the empty-reads guess.
+    const bool tty = device.DeviceKind() == ComDevice::Kind::Tty;
     int lastModem = 0;
-    bool modemLines = comdev::GetModemLines(fd, lastModem) == 0;
+    bool modemLines = device.GetModemLines(lastModem) == 0;
     comdev::LineCounters lastCounters;
-    bool counters = comdev::GetLineCounters(fd, lastCounters) == 0;
+    bool counters = device.GetLineCounters(lastCounters) == 0;
     // Bytes already reported and not yet read are not reported again: the
     // queue as it was at the last report, less what the port has read since.
     int reportedQueue = 0;
@@ -190,8 +193,10 @@ void TComThread::Execute()
         // queue instead of polling for input, so the thread does not spin.
         const bool sampleRx = wantRx && (unread > 0 || pause);
 
-        // Hang-ups show in revents even when no events are asked for.
-        pollfd fds[2] = {{wakeFd_, POLLIN, 0}, {fd, static_cast<short>(wantRx && !sampleRx ? POLLIN : 0), 0}};
+        // Hang-ups show in revents even when no events are asked for; a
+        // socket closed by the far end only when asked (POLLRDHUP).
+        pollfd fds[2] = {{wakeFd_, POLLIN, 0},
+                         {fd, static_cast<short>((wantRx && !sampleRx ? POLLIN : 0) | POLLRDHUP), 0}};
         int timeout = -1;
         if (sampleRx)
             timeout = kBackoffMs;
@@ -212,8 +217,8 @@ void TComThread::Execute()
             std::uint64_t count = 0;
             [[maybe_unused]] const ssize_t r = read(wakeFd_, &count, sizeof count);
         }
-        if (fds[1].revents & (POLLHUP | POLLERR | POLLNVAL)) {
-            Fail(EIO, true);
+        if (fds[1].revents & (POLLHUP | POLLERR | POLLNVAL | POLLRDHUP)) {
+            Fail(device.LostError(), true);
             return;
         }
 
@@ -224,7 +229,7 @@ void TComThread::Execute()
             // extra report, never a missed one.
             const std::uint64_t readBefore = link_.bytesRead();
             int count = 0;
-            if (const int error = comdev::InputCount(fd, count); error != 0) {
+            if (const int error = device.InputCount(count); error != 0) {
                 Fail(error, true);
                 return;
             }
@@ -235,7 +240,7 @@ void TComThread::Execute()
                 reportedQueue = count;
                 readAtReport = readBefore;
                 emptyReads = 0;
-            } else if (count == 0 && !sampleRx) {
+            } else if (tty && count == 0 && !sampleRx) {
                 // The port reading the bytes first is no sign of a hang-up.
                 if (readBefore != readAtEmpty)
                     emptyReads = 0;
@@ -249,7 +254,7 @@ void TComThread::Execute()
         }
         if (wantModem) {
             int lines = 0;
-            if (comdev::GetModemLines(fd, lines) == 0) {
+            if (device.GetModemLines(lines) == 0) {
                 events |= ModemChanges(lastModem, lines);
                 lastModem = lines;
             } else {
@@ -258,7 +263,7 @@ void TComThread::Execute()
         }
         if (wantCounters) {
             comdev::LineCounters now;
-            if (comdev::GetLineCounters(fd, now) == 0) {
+            if (device.GetLineCounters(now) == 0) {
                 events |= CounterChanges(lastCounters, now);
                 lastCounters = now;
             } else {
@@ -267,7 +272,7 @@ void TComThread::Execute()
         }
         if (wantDrain) {
             int queued = 0;
-            if (comdev::OutputCount(fd, queued) == 0 && queued == 0) {
+            if (device.OutputCount(queued) == 0 && queued == 0) {
                 link_.outputReported();
                 events |= evTxEmpty;
             }

@@ -4,6 +4,7 @@
 // hands each batch over to the port's dispatch, synchronously on the main
 // thread or directly on itself.
 
+#include "serial/ComDevice.h"
 #include "serial/ComPort.h"
 
 #include <atomic>
@@ -38,7 +39,7 @@ public:
     // are called by the event thread while the port may be in use elsewhere.
     struct Link {
         QObject* context = nullptr; // lives on the main thread; hand-overs run there
-        int fd = -1;
+        ComDevice* device = nullptr; // outlives the thread
         bool synchronize = true;                  // dispatch on the main thread
         std::function<unsigned()> mask;           // any thread
         std::function<int()> rxFullThreshold;     // any thread: 80 % of the input buffer

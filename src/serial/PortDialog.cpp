@@ -29,6 +29,8 @@ QString EntryName(int index)
 
 QString DeviceOf(const QString& name)
 {
+    if (const QString url = MappedPortUrl(name); !url.isEmpty())
+        return url;
     return QString::fromStdString(ResolvePortDevice(name.toStdString()));
 }
 

@@ -1,5 +1,7 @@
 #include "serial/PortNames.h"
 
+#include <QSettings>
+
 #include <cstdlib>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -48,6 +50,46 @@ std::string ResolvePortDevice(const std::string& name, const std::string& portsF
         return number < 4 ? "/dev/ttyS" + std::to_string(number) : "/dev/ttyUSB" + std::to_string(number - 4);
     }
     return {};
+}
+
+std::optional<NetworkLine> ParseNetworkLine(const QString& url)
+{
+    NetworkLine line;
+    QString rest;
+    if (url.startsWith(QLatin1String("tcp://"))) {
+        rest = url.mid(6);
+    } else if (url.startsWith(QLatin1String("rfc2217://"))) {
+        line.telnet = true;
+        rest = url.mid(10);
+    } else {
+        return std::nullopt;
+    }
+    const qsizetype colon = rest.lastIndexOf(QLatin1Char(':'));
+    if (colon <= 0)
+        return std::nullopt;
+    QString host = rest.left(colon);
+    const QString port = rest.mid(colon + 1);
+    bool number = false;
+    const int portNumber = port.toInt(&number);
+    if (!number || portNumber < 1 || portNumber > 65535 || port.startsWith(QLatin1Char('+')))
+        return std::nullopt;
+    if (host.startsWith(QLatin1Char('[')) && host.endsWith(QLatin1Char(']')))
+        host = host.mid(1, host.size() - 2);
+    if (host.isEmpty() || host.contains(QLatin1Char('/')) || host.contains(QLatin1Char('[')) ||
+        (host.contains(QLatin1Char(':')) && !rest.startsWith(QLatin1Char('['))))
+        return std::nullopt;
+    line.host = host.toStdString();
+    line.port = std::to_string(portNumber);
+    line.authority = rest;
+    return line;
+}
+
+QString MappedPortUrl(const QString& name)
+{
+    QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("zelt6380"),
+                       QStringLiteral("zelt6380"));
+    settings.beginGroup(QStringLiteral("ports"));
+    return settings.value(name).toString().trimmed();
 }
 
 } // namespace zelt

@@ -1,7 +1,10 @@
 #pragma once
 
-// Maps the console's port names to device paths.
+// Maps the console's port names to device paths or network lines.
 
+#include <QString>
+
+#include <optional>
 #include <string>
 
 namespace zelt {
@@ -15,5 +18,21 @@ std::string DefaultPortsFolder();
 // otherwise "COM1".."COM4" are /dev/ttyS0..3 and "COM5".."COM8" /dev/ttyUSB0..3.
 // Any other name resolves to the empty string (no such device).
 std::string ResolvePortDevice(const std::string& name, const std::string& portsFolder = DefaultPortsFolder());
+
+// A serial line reached through a terminal server: tcp://HOST:PORT is the
+// raw byte stream, rfc2217://HOST:PORT a Telnet session with the COM port
+// control option. An IPv6 literal HOST goes in brackets.
+struct NetworkLine {
+    bool telnet = false;
+    std::string host; // without the brackets
+    std::string port;
+    QString authority; // HOST:PORT as written
+};
+std::optional<NetworkLine> ParseNetworkLine(const QString& url);
+
+// The network line a port name stands for in the console's settings file
+// (group "ports", key the name: COM3=rfc2217://10.20.0.5:4001); empty when
+// none. A mapping wins over a link in the ports folder.
+QString MappedPortUrl(const QString& name);
 
 } // namespace zelt

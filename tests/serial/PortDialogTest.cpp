@@ -1,5 +1,6 @@
 #include "serial/PortDialog.h"
 
+#include "common/Loopback.h"
 #include "common/Pty.h"
 #include "protocol/Scheduler.h"
 #include "serial/ComPort.h"
@@ -11,6 +12,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -95,6 +97,27 @@ TEST_F(PortDialogTest, ShowsTheDeviceEachEntryOpens)
     ASSERT_NE(line, nullptr);
     dialog->SetItemIndex(1);
     EXPECT_TRUE(line->text().endsWith(slavePath_)) << line->text().toStdString();
+}
+
+// A network line mapped in the settings file wins over a link of the same name.
+TEST_F(PortDialogTest, MappedNetworkLineWinsOverALinkAndIsShownAsTheDevice)
+{
+    QTemporaryDir config;
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, config.path());
+    test::Listener server;
+    const QString url = QString::fromStdString("tcp://" + server.Address());
+    QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("zelt6380"), QStringLiteral("zelt6380"))
+        .setValue(QStringLiteral("ports/COM2"), url);
+    AliasPort("COM2", slavePath_);
+    const auto dialog = Open();
+    EXPECT_EQ(dialog->findChildren<QRadioButton*>()[1]->toolTip(), url);
+    dialog->SetItemIndex(1);
+    EXPECT_EQ(dialog->findChild<QLabel*>(QStringLiteral("lblDevice"))->text(), QStringLiteral("COM2 opens ") + url);
+    dialog->Btn_OK();
+    EXPECT_TRUE(port.Active()) << errors.join(QLatin1Char('|')).toStdString();
+    const int peer = server.Accept(0);
+    EXPECT_GE(peer, 0);
+    close(peer);
 }
 
 TEST_F(PortDialogTest, OkOpensTheChosenDeviceAndResumesTheScheduler)

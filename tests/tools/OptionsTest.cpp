@@ -17,6 +17,7 @@ TEST(Options, FlagsCombine)
     EXPECT_TRUE(o.scenario.silent && o.scenario.nak && o.scenario.alarms && o.scenario.batteryDue && o.scenario.noise);
     EXPECT_DOUBLE_EQ(o.scenario.rate, 2.5);
     EXPECT_EQ(ParseOptions({"--device", "/dev/ttyUSB0"}).device, "/dev/ttyUSB0");
+    EXPECT_EQ(ParseOptions({"--listen", "65535"}).listen, 65535);
     EXPECT_EQ(ParseOptions({"--history-silent-from", "200"}).scenario.historySilentFrom, 200);
     EXPECT_TRUE(ParseOptions({"-h"}).help);
     EXPECT_EQ(ParseOptions({"--battery", "no-strings"}).scenario.battery, BatteryBook::NoStrings);
@@ -33,6 +34,8 @@ TEST(Options, Refusals)
         {"--history", "5x"}, {"--history-silent-from", "0"}, {"--history-silent-from", "201"}, {"--rate", "0"}, {"--rate", "fast"}, {"--rate", "5.5"}, {"--verbose"}, {"--battery", "bad"},
         {"--discharge", "19"}, {"--discharge", "601"}, {"--capacity", "0"}, {"--capacity", "101"},
         {"--port", "COM2", "--device", "/dev/ttyS0"},
+        {"--port", "COM2", "--device", "/dev/ttyS0"}, {"--listen", "0"}, {"--listen", "65536"},
+        {"--port", "COM2", "--listen", "4001"},
     };
     for (const auto& args : bad)
         EXPECT_THROW(ParseOptions(args), std::invalid_argument) << (args.empty() ? "" : args[0]);

@@ -2,6 +2,7 @@
 // the alias down again on SIGTERM and SIGINT.
 
 #include "TempHome.h"
+#include "common/Loopback.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -48,6 +49,38 @@ TEST(SimProgram, AliasLivesAsLongAsTheProgram)
         std::error_code ec;
         EXPECT_FALSE(fs::exists(fs::symlink_status(link, ec)));
     }
+}
+
+TEST(SimProgram, ListenServesOneClientAtATimeOnTcp)
+{
+    if (!QFileInfo(ProgramPath()).isExecutable())
+        GTEST_SKIP() << "zelt6380-sim not built";
+    int port = 0;
+    {
+        zelt::test::Listener probe; // a port free a moment ago
+        port = probe.Port();
+    }
+    QProcess sim;
+    sim.start(ProgramPath(), {"--listen", QString::number(port), "--rate", "5"});
+    ASSERT_TRUE(sim.waitForReadyRead(5000));
+    EXPECT_TRUE(sim.readLine().startsWith("zelt6380-sim: listening on 127.0.0.1:"));
+    const auto dial = [port] {
+        const int fd = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a {};
+        a.sin_family = AF_INET;
+        a.sin_port = htons(static_cast<std::uint16_t>(port));
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+        return fd;
+    };
+    const int first = dial();
+    EXPECT_EQ(zelt::test::ReceiveBytes(first, 2, 3000), "\x02R");
+    const int second = dial();
+    EXPECT_EQ(zelt::test::ReceiveBytes(second, 1, 3000), ""); // closed at once
+    close(first);
+    close(second);
+    sim.terminate();
+    EXPECT_TRUE(sim.waitForFinished(5000));
 }
 
 TEST(SimProgram, RefusesToReplaceWhatIsNoLink)

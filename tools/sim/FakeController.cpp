@@ -99,6 +99,7 @@ void FakeController::onReadable()
         // End of file or a broken line: stop listening rather than spin on it.
         readNotifier_.setEnabled(false);
         log("!!", std::string("line closed: ") + (n == 0 ? "end of file" : std::strerror(errno)));
+        emit lineClosed();
         return;
     }
 }

@@ -59,6 +59,10 @@ public:
     // Receives one log line per frame sent and received.
     void setLogSink(LogSink sink) { log_ = std::move(sink); }
 
+signals:
+    // The line reached its end (the far end closed it) or broke.
+    void lineClosed();
+
 private:
     struct Outgoing {
         std::string bytes;

@@ -85,6 +85,16 @@ SimOptions ParseOptions(const std::vector<std::string>& args)
                 throw std::invalid_argument("--port needs COM1 to COM8, not '" + options.port + "'");
         } else if (arg == "--device") {
             options.device = value();
+        } else if (arg == "--listen") {
+            const std::string text = value();
+            std::size_t used = 0;
+            try {
+                options.listen = std::stoi(text, &used);
+            } catch (const std::exception&) {
+                used = 0;
+            }
+            if (used != text.size() || options.listen < 1 || options.listen > 65535)
+                throw std::invalid_argument("--listen needs a TCP port from 1 to 65535, not '" + text + "'");
         } else if (arg == "--history") {
             options.scenario.historyCount = ParseCount(arg, value(), 0);
         } else if (arg == "--history-silent-from") {
@@ -116,18 +126,20 @@ SimOptions ParseOptions(const std::vector<std::string>& args)
             throw std::invalid_argument("unknown option '" + arg + "'");
         }
     }
-    if (portGiven && !options.device.empty())
-        throw std::invalid_argument("use either --port or --device, not both");
+    if (int(portGiven) + int(!options.device.empty()) + int(options.listen != 0) > 1)
+        throw std::invalid_argument("use one of --port, --device and --listen");
     return options;
 }
 
 std::string UsageText()
 {
-    return "usage: zelt6380-sim [--port COMn | --device PATH] [scenario flags]\n"
+    return "usage: zelt6380-sim [--port COMn | --device PATH | --listen PORT] [scenario flags]\n"
            "Plays the plant controller for the console on a pseudo-terminal published\n"
-           "as a port alias (default COM1), or on a real serial device.\n"
+           "as a port alias (default COM1), on a real serial device or on a TCP port.\n"
            "  --port COMn     alias to publish, COM1 to COM8 (default COM1)\n"
            "  --device PATH   use a serial device instead (null-modem cable), 57600 8N1\n"
+           "  --listen PORT   serve a raw TCP stream on 127.0.0.1:PORT instead, one\n"
+           "                  client at a time (the console opens tcp://localhost:PORT)\n"
            "  --history N     alarm history records, 0 to 200 (default 25; 0 answers nothing)\n"
            "  --history-silent-from N\n"
            "                  answer no history request from record N (1 to 200) on\n"

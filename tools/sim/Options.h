@@ -12,6 +12,7 @@ namespace zelt::sim {
 struct SimOptions {
     std::string port = "COM1"; // alias to publish for the pseudo-terminal
     std::string device;        // a real serial device instead of a pseudo-terminal
+    int listen = 0;            // a TCP port on the loopback instead; 0 = none
     Scenario scenario;
     bool help = false;
 };

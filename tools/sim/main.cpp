@@ -7,6 +7,7 @@
 #include "sim/SerialLine.h"
 #include "sim/SignalDischarge.h"
 #include "sim/SignalQuit.h"
+#include "sim/TcpListener.h"
 #include "ui/StandardError.h"
 
 #include <QCoreApplication>
@@ -29,6 +30,13 @@ int Run(const zelt::sim::SimOptions& options, QCoreApplication& app)
 {
     using namespace zelt::sim;
     SignalQuit signalQuit;
+    if (options.listen != 0) {
+        TcpListener listener(options.listen, options.scenario, PrintLine);
+        PrintLine("zelt6380-sim: listening on 127.0.0.1:" + std::to_string(options.listen));
+        const int rc = app.exec();
+        PrintLine("zelt6380-sim: stopped");
+        return rc;
+    }
     std::unique_ptr<PtyPair> pty;
     std::unique_ptr<PortAlias> alias;
     int fd = -1;

@@ -1,0 +1,129 @@
+// The console behind a slow network line: our own proxy delays every byte
+// between the console and the simulated controller. The protocol's waits
+// are fixed: an acknowledgement is awaited about 200 ms.
+
+#include "app/MainForm.h"
+#include "common/EventLoop.h"
+#include "common/Loopback.h"
+#include "protocol/FrameCodec.h"
+#include "protocol/Scheduler.h"
+#include "sim/FakeController.h"
+#include "ui/StandardError.h"
+
+#include <QAbstractButton>
+#include <QPlainTextEdit>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <deque>
+#include <thread>
+
+using namespace zelt;
+using namespace zelt::test;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Accepts one client and relays between it and upstream, each way after delay.
+class DelayingProxy {
+public:
+    DelayingProxy(int upstream, std::chrono::milliseconds delay)
+        : thread_([this, upstream, delay] { Run(upstream, delay); })
+    {
+    }
+    ~DelayingProxy()
+    {
+        stop_ = true;
+        thread_.join();
+    }
+    std::string Address() const { return listener_.Address(); }
+
+private:
+    struct Chunk {
+        Clock::time_point due;
+        std::string bytes;
+    };
+
+    void Run(int upstream, std::chrono::milliseconds delay)
+    {
+        int client = -1;
+        while (!stop_ && client < 0)
+            client = listener_.Accept(50);
+        const int fds[2] = {client, upstream};
+        std::deque<Chunk> queues[2]; // bytes bound for fds[i]
+        while (!stop_) {
+            pollfd p[2] = {{fds[0], POLLIN, 0}, {fds[1], POLLIN, 0}};
+            poll(p, 2, 5);
+            for (int i = 0; i < 2; ++i) {
+                char chunk[4096];
+                if ((p[i].revents & POLLIN) == 0)
+                    continue;
+                const ssize_t n = recv(fds[i], chunk, sizeof chunk, MSG_DONTWAIT);
+                if (n > 0)
+                    queues[1 - i].push_back({Clock::now() + delay, std::string(chunk, static_cast<std::size_t>(n))});
+            }
+            for (int i = 0; i < 2; ++i)
+                while (!queues[i].empty() && queues[i].front().due <= Clock::now()) {
+                    SendBytes(fds[i], queues[i].front().bytes);
+                    queues[i].pop_front();
+                }
+        }
+        if (client >= 0)
+            close(client);
+    }
+
+    Listener listener_;
+    std::atomic<bool> stop_ {false};
+    std::thread thread_;
+};
+
+// Round trip 100 ms: the acknowledgement comes while the command waits for
+// it. Round trip 400 ms: the command arrives once, but its acknowledgement
+// only after the command has expired (a late acknowledgement is still logged).
+TEST(DelayedLine, AcknowledgementsComeInTimeAt100MsAndTooLateAt400Ms)
+{
+    for (const int roundTrip : {100, 400}) {
+        SCOPED_TRACE(roundTrip);
+        QStringList errors;
+        SetStandardErrorSink([&](const QString& message) { errors.append(message); });
+        int pair[2];
+        ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, pair), 0);
+        sim::Scenario scenario;
+        scenario.rate = 3;
+        sim::FakeController controller(pair[0], scenario);
+        DelayingProxy proxy(pair[1], std::chrono::milliseconds(roundTrip / 2));
+        {
+            TMain_Form window;
+            window.ComPort11().SetDeviceName(QString::fromStdString("tcp://" + proxy.Address()));
+            window.findChild<QAbstractButton*>(QStringLiteral("btnConnect"))->click();
+            ASSERT_TRUE(window.ComPort11().Active()) << errors.join(QLatin1Char('|')).toStdString();
+            int kindAtAck = -1;
+            const TComDataEvent previous = window.ComPort11().AfterRead();
+            window.ComPort11().SetAfterRead([&, previous](QObject* s, const char* b, int n, bool w) {
+                if (std::string(b, static_cast<std::size_t>(n)).find(EncodeFrame("T1")) != std::string::npos)
+                    kindAtAck = window.Scheduler().RequestKind;
+                previous(s, b, n, w);
+            });
+            controller.startPushing();
+            ASSERT_TRUE(WaitUntil([&] { return !window.Status().Area().Text("pnlDC_V").empty(); }, 3000));
+
+            window.Scheduler().PostCommand(KindClock, "20250101120000");
+            Pump(1500);
+            int sent = 0;
+            for (const std::string& body : controller.receivedBodies())
+                sent += body[0] == 'T';
+            EXPECT_EQ(sent, 1);
+            EXPECT_EQ(kindAtAck, roundTrip == 100 ? KindClock : KindIdle);
+            EXPECT_TRUE(window.mmResult()->toPlainText().startsWith(QStringLiteral("Setting Sucess! <<---")));
+            EXPECT_TRUE(errors.isEmpty()) << errors.join(QLatin1Char('|')).toStdString();
+        }
+        close(pair[0]);
+        close(pair[1]);
+        SetStandardErrorSink({});
+    }
+}
+
+} // namespace
