@@ -24,8 +24,11 @@ expected=(
   ./usr/bin/zelt6380-sim
   ./usr/share/applications/zelt6380.desktop
   ./usr/share/icons/hicolor/scalable/apps/zelt6380.svg
+  ./usr/share/man/man1/zelt6380.1.gz
   ./usr/share/man/man1/zelt6380-sim.1.gz
   ./usr/share/doc/zelt6380/README.md
+  ./usr/share/doc/zelt6380/copyright
+  ./usr/share/doc/zelt6380/changelog.gz
 )
 # Every picture the README links to.
 for picture in $(grep -o 'docs/[^)]*\.png' "$src/README.md" | sort -u); do
@@ -38,6 +41,18 @@ done
 for path in "${expected[@]}"; do
   grep -qxF "$path" <<<"$contents" || fail "$path is not in the package"
 done
+
+# Every program has its manual page.
+for program in $(grep '^\./usr/bin/.' <<<"$contents"); do
+  name=$(basename "$program")
+  grep -qE "^\./usr/share/man/man[1-8]/$name\.[1-8]\.gz$" <<<"$contents" || fail "$program has no manual page"
+done
+
+# Debian's package checker finds no error and no warning.
+lintian --fail-on error,warning "$deb" >"$work/lintian.log" 2>&1 || {
+  cat "$work/lintian.log" >&2
+  fail "lintian reports errors or warnings"
+}
 
 [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "package version is not $version"
 depends=$(dpkg-deb -f "$deb" Depends)
