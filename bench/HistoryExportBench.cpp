@@ -20,7 +20,7 @@ void BM_HistoryExport200(benchmark::State& state)
     zelt::SetMessageSink([](zelt::MessageKind, const QString&, const QString&) {});
     zelt::RequestScheduler scheduler;
     QTimer timer1;
-    zelt::HistoryDownload download(scheduler, timer1, {[](const std::string&) {}, [] { return true; }});
+    zelt::HistoryDownload download(scheduler, timer1, {[](const std::string&) {}, [] { return true; }, [] { return true; }});
     zelt::TfrmHistList list;
     zelt::TfrmHistory window(download, list);
     window.show();

@@ -1,5 +1,6 @@
 #include "app/MainForm.h"
 
+#include "app/LinkStatePanel.h"
 #include "app/ResultLine.h"
 #include "app/ToolbarGlyphs.h"
 #include "config/TForm1.h"
@@ -93,7 +94,8 @@ TMain_Form::TMain_Form(QWidget* parent)
     , comSignal11_(this)
     , comSignal12_(this)
     , history_(scheduler_, timer1_,
-               {[this](const std::string& body) { SendFrame(body); }, [this] { return comPort11_.Active(); }})
+               {[this](const std::string& body) { SendFrame(body); }, [this] { return comPort11_.Active(); },
+                [this] { return connected_; }})
 {
     Main_Form = this;
     setObjectName(QStringLiteral("Main_Form"));
@@ -213,6 +215,8 @@ void TMain_Form::BuildStatusBar()
         bar->addWidget(label);
         comSettingPanels_[i] = label;
     }
+    linkState_ = new LinkStatePanel(bar);
+    bar->addWidget(linkState_);
     setStatusBar(bar);
 }
 
@@ -336,6 +340,8 @@ void TMain_Form::btnConnectClick()
         timer1_.start();
         btnDisconnect_->setEnabled(true);
         btnConnect_->setEnabled(false);
+        connected_ = true;
+        linkState_->Connected();
     });
 }
 
@@ -361,6 +367,8 @@ void TMain_Form::FallBackToDisconnected()
     scheduler_.SendPermit = 1;
     btnDisconnect_->setEnabled(false);
     btnConnect_->setEnabled(true);
+    connected_ = false;
+    linkState_->Disconnected();
 }
 
 void TMain_Form::CreateHistoryWindows()
@@ -447,6 +455,7 @@ void TMain_Form::DispatchFrame()
 
 void TMain_Form::DecodeRectifierStatus()
 {
+    linkState_->RecordArrived();
     status_->DecodeRectifierStatus(rx_.RxBody);
 }
 
@@ -504,11 +513,11 @@ void TMain_Form::ComPort11AfterRead(QObject*, const char* buffer, int length, bo
 }
 
 // A port that closed without the window asking (the device went away) while
-// connected leaves the window as after Disconnect: no tick runs on into a
-// dead port, and Connect opens it again.
+// connected leaves the window as after Disconnect, whatever the scheduler
+// was doing: no tick runs on into a dead port, and Connect opens it again.
 void TMain_Form::ComPort11AfterClose(TCustomComPort*)
 {
-    if (!closingPort_ && timer1_.isActive()) {
+    if (!closingPort_ && connected_) {
         history_.PortClosed();
         FallBackToDisconnected();
     }

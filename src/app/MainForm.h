@@ -24,6 +24,7 @@ class QTabWidget;
 
 namespace zelt {
 
+class LinkStatePanel;
 class TBattDisch;
 class TfrmComPort;
 class TfrmSetting;
@@ -64,6 +65,8 @@ public:
     QPlainTextEdit* mmResult() const { return mmResult_; }
     // The five panels of ComSetting; the fifth shows the port's device name.
     QLabel* ComSettingPanel(int index) const { return comSettingPanels_.at(index); }
+    // The sixth panel: whether the status shown is live.
+    LinkStatePanel& LinkState() { return *linkState_; }
     void SetPortPanelText(const QString& deviceName);
     // Appends text with the local date and time to the result log.
     void AddResultLine(const QString& text);
@@ -139,6 +142,8 @@ private:
     // True while the window itself closes the port, so that AfterClose can
     // tell a deliberate close from a device that went away.
     bool closingPort_ = false;
+    // Connect pressed and not since disconnected: only then does Timer1 run.
+    bool connected_ = false;
 
     TSpeedButton* btnConnect_ = nullptr;
     TSpeedButton* btnDisconnect_ = nullptr;
@@ -147,6 +152,7 @@ private:
     QTabWidget* pageControl1_ = nullptr;
     QPlainTextEdit* mmResult_ = nullptr;
     std::array<QLabel*, 5> comSettingPanels_{};
+    LinkStatePanel* linkState_ = nullptr;
     QTimer timer1_;
     std::unique_ptr<TfrmShow> frmShow_;
     std::unique_ptr<StatusMonitor> status_;

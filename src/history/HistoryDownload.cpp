@@ -30,6 +30,26 @@ void HistoryDownload::ClearGrid()
     grid.ClearRows(grid.RowCount() - 1);
 }
 
+void HistoryDownload::Restart()
+{
+    HistoryRow = 1;
+    // A restarted download gives its first row three requests, as every row.
+    scheduler_.HistoryPollCount = 0;
+    scheduler_.RequestKind = KindHistory;
+    if (line_.isConnected())
+        timer1_.start();
+    else
+        EndWithoutAnswer(true);
+}
+
+void HistoryDownload::ResumeScheduler()
+{
+    if (line_.isConnected())
+        timer1_.start();
+    else
+        timer1_.stop();
+}
+
 void HistoryDownload::History_polling()
 {
     HistoryMax = 200;

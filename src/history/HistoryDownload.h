@@ -22,10 +22,12 @@ class TfrmHistory;
 inline constexpr const char* NoHistoryMessage =
     "No History data Or Commucation Fail.\rPlease Check the status of system ,And Try again!!";
 
-// The serial line the requests go out on.
+// The serial line the requests go out on, and whether the main window is
+// connected: only then may the scheduler's timer run.
 struct HistoryLine {
     std::function<void(const std::string& body)> sendFrame;
     std::function<bool()> isOpen;
+    std::function<bool()> isConnected;
 };
 
 class HistoryDownload {
@@ -38,7 +40,6 @@ public:
 
     RequestScheduler& Scheduler() { return scheduler_; }
     QTimer& Timer1() { return timer1_; }
-    bool LineOpen() const { return line_.isOpen(); }
 
     // The newest history window: every new window registers itself.
     TfrmHistory* Window() const { return window_; }
@@ -48,6 +49,12 @@ public:
     void Start();
     // After the window has closed: every record row of its grid emptied.
     void ClearGrid();
+    // "New Request": from the first record again. While disconnected the
+    // scheduler stays stopped and the download ends at once, as without answer.
+    void Restart();
+    // The window closes: the scheduler's timer runs again while connected,
+    // and stays stopped otherwise.
+    void ResumeScheduler();
 
     // The scheduler's history step.
     void History_polling();

@@ -107,10 +107,24 @@ QString HistoryFileName(const QTime& now)
          + QStringLiteral(").xls");
 }
 
+bool IsSystemFolder(const QString& folder, const QString& installPrefix)
+{
+    const QString path = QDir::cleanPath(folder);
+    for (const QString& root : {QStringLiteral("/usr"), QStringLiteral("/opt"), QDir::cleanPath(installPrefix)}) {
+        if (root.isEmpty() || root == QLatin1String("/"))
+            continue;
+        if (path == root || path.startsWith(root + QLatin1Char('/')))
+            return true;
+    }
+    return false;
+}
+
 QString HistoryExportFolder()
 {
+    // An installed program's folder belongs to its package, even when the
+    // operator runs it as root: the export must not land among its files.
     const QString program = QCoreApplication::applicationDirPath();
-    if (QFileInfo(program).isWritable())
+    if (!IsSystemFolder(program, QStringLiteral(ZELT_INSTALL_PREFIX)) && QFileInfo(program).isWritable())
         return program;
     return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
 }

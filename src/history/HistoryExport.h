@@ -34,7 +34,12 @@ XlsSheet HistorySheet(const std::function<QString(int col, int row)>& cell, int 
 // "ZELT(hhmm).xls" for the time of the export.
 QString HistoryFileName(const QTime& now);
 
-// The program's folder when it is writable, otherwise the user's documents folder.
+// True for a folder that packages install into: /usr, /opt, the install
+// prefix, or a folder under one of them.
+bool IsSystemFolder(const QString& folder, const QString& installPrefix);
+
+// The program's folder when it is a copy of the operator's own (not in a
+// system folder) and writable; otherwise the user's documents folder.
 QString HistoryExportFolder();
 
 // Writes the workbook into folder under the name of now, through a temporary

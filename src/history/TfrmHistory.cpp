@@ -5,12 +5,12 @@
 #include "ui/MessageBox.h"
 #include "history/HistoryRecord.h"
 #include "history/StringGrid.h"
+#include "history/TextEditor.h"
 #include "history/TfrmHistList.h"
 #include "ui/StandardError.h"
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QFontMetrics>
@@ -18,9 +18,9 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QToolButton>
-#include <QUrl>
 
 #include <algorithm>
 #include <QVBoxLayout>
@@ -31,6 +31,8 @@ namespace {
 
 // Shown when the export fails for any reason.
 const char* const ExportFailedMessage = "Excel이 설치되어 있지 않습니다.";
+// Shown when the file picked for opening is not plain text.
+const char* const NotPlainTextMessage = "Only plain text files can be opened.";
 
 } // namespace
 
@@ -177,11 +179,7 @@ void TfrmHistory::bbtNewInfoClick()
     bbtFileSave_->setEnabled(false);
     stringGrid1_->ClearRows(download_.HistoryMax);
     stringGrid1_->ScrollToOrigin();
-    download_.HistoryRow = 1;
-    // A restarted download gives its first row three requests, as every row.
-    download_.Scheduler().HistoryPollCount = 0;
-    download_.Timer1().start();
-    download_.Scheduler().RequestKind = KindHistory;
+    download_.Restart();
 }
 
 void TfrmHistory::bbtCloseClick()
@@ -190,8 +188,7 @@ void TfrmHistory::bbtCloseClick()
     download_.HistoryState = 0;
     download_.Scheduler().HistoryPollCount = 0;
     download_.HistoryRow = 1;
-    if (download_.LineOpen())
-        download_.Timer1().start();
+    download_.ResumeScheduler();
     download_.Scheduler().RequestKind = KindIdle;
 }
 
@@ -213,10 +210,8 @@ void TfrmHistory::FormClose()
     bbtNewInfo_->setEnabled(false);
     bbtFileSave_->setEnabled(false);
     download_.HistoryState = 0;
-    // The scheduler resumes its normal work; a port that has closed meanwhile
-    // keeps it stopped, as after Disconnect.
-    if (download_.LineOpen())
-        download_.Timer1().start();
+    // The scheduler resumes its normal work while connected.
+    download_.ResumeScheduler();
     download_.Scheduler().RequestKind = KindIdle;
     edtFileName_->clear();
 }
@@ -242,8 +237,16 @@ void TfrmHistory::bbtFileOpenClick()
 {
     if (openDialog1_->exec() != QDialog::Accepted || openDialog1_->selectedFiles().isEmpty())
         return;
+    // The filter can be bypassed by typing a name: anything but plain text is refused.
+    const QString path = openDialog1_->selectedFiles().constFirst();
+    if (!IsPlainTextFile(path)) {
+        ShowMessage(MessageKind::Warning, QString::fromLatin1(NotPlainTextMessage), QDir::toNativeSeparators(path),
+                    this);
+        return;
+    }
     // The desktop's text editor, not waited for; a failure to start it is not reported.
-    QDesktopServices::openUrl(QUrl::fromLocalFile(openDialog1_->selectedFiles().constFirst()));
+    if (const auto editor = TextEditorCommand(path))
+        QProcess::startDetached(editor->program, editor->arguments);
 }
 
 void TfrmHistory::BitBtn2Click()

@@ -75,7 +75,8 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
     zelt::SetStandardErrorSink([](const QString&) {});
     zelt::SetMessageSink([](zelt::MessageKind, const QString&, const QString&) {});
     timer1 = new QTimer;
-    download = new zelt::HistoryDownload(*scheduler, *timer1, {[](const std::string&) {}, [] { return true; }});
+    download = new zelt::HistoryDownload(*scheduler, *timer1,
+                                         {[](const std::string&) {}, [] { return true; }, [] { return true; }});
     new zelt::TfrmHistory(*download, *new zelt::TfrmHistList);
     return 0;
 }

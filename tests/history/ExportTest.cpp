@@ -8,10 +8,13 @@
 #include "history/HistoryExport.h"
 #include "history/XlsWorkbook.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QLineEdit>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+
+#include <tuple>
 
 using namespace zelt;
 using namespace zelt::test;
@@ -85,6 +88,25 @@ TEST(HistoryExport, FileNamesAndSheetNumbers)
     EXPECT_EQ(SheetDate(QStringLiteral("20260130")), std::nullopt);
     EXPECT_EQ(SheetTime(QStringLiteral("12:00:00")), 0.5);
     EXPECT_EQ(SheetTime(QStringLiteral("24:00:00")), std::nullopt);
+}
+
+// The export goes beside the program only in a folder of the operator's own.
+TEST(HistoryExport, SystemFolders)
+{
+    const std::tuple<const char*, const char*, bool> cases[] = {
+        {"/usr/bin", "/usr/local", true},           {"/usr/local/bin", "/usr/local", true},
+        {"/usr", "", true},                         {"/opt/zelt/bin", "/usr/local", true},
+        {"/opt", "/usr/local", true},               {"/srv/zelt/bin", "/srv/zelt", true},
+        {"/srv/zelt", "/srv/zelt/", true},          {"/srv/zeltx/bin", "/srv/zelt", false},
+        {"/usrx/bin", "/usr/local", false},         {"/optional/bin", "/usr/local", false},
+        {"/home/op/zelt/build", "/usr/local", false}, {"/home/op/build", "/", false},
+        {"/usr/../home/op", "/usr/local", false},
+    };
+    for (const auto& [folder, prefix, system] : cases)
+        EXPECT_EQ(IsSystemFolder(QString::fromLatin1(folder), QString::fromLatin1(prefix)), system)
+            << folder << " with prefix " << prefix;
+    // The tests run from a build folder of the developer's own.
+    EXPECT_EQ(HistoryExportFolder(), QCoreApplication::applicationDirPath());
 }
 
 // Random texts of 0 to 255 characters, Hangul and other non-Latin text

@@ -13,7 +13,7 @@ const QString NoAnswer = QStringLiteral(
 
 } // namespace
 
-TEST_F(HistoryFixture, RequestsEveryThirdTickUntilTheLastRecord)
+TEST_F(HistoryFixture, RequestsEveryThirdTickOneRowPerAnswer)
 {
     StartDownload();
     Ticks(1);
@@ -21,40 +21,125 @@ TEST_F(HistoryFixture, RequestsEveryThirdTickUntilTheLastRecord)
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Alarm History Data"));
     EXPECT_EQ(Buttons(), Running);
     AnswerRow(1);
-    Ticks(3);
+    Ticks(2);
+    EXPECT_EQ(sent.size(), 1u);
+    Ticks(1);
     AnswerRow(2);
     Ticks(3);
     EXPECT_EQ(sent, (std::vector<std::string>{"H001", "H002", "H003"}));
-    AnswerRow(3, true);
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].kind, MessageKind::Information);
-    EXPECT_EQ(messages[0].text, QStringLiteral("3 History data\rare Saved!!"));
-    EXPECT_FALSE(timer1.isActive());
-    EXPECT_EQ(Buttons(), Stopped);
-    EXPECT_EQ(download.HistoryRow, 3);
-    EXPECT_EQ(Cell(0, 3), QStringLiteral("3"));
     EXPECT_EQ(Cell(1, 2), QStringLiteral("2026/01/30"));
+    EXPECT_EQ(download.HistoryRow, 3);
+}
+
+// The status digit is decimal: bit 3 (8 and 9) marks the last record, 0 to 7
+// ask for the next one, and a hexadecimal letter does not convert, so the
+// record is dropped and its row asked again.
+TEST_F(HistoryFixture, StatusDigitEndsTheDownloadOnlyWithBitThree)
+{
+    const std::string digits = "0123456789ABCDEF";
+    for (const char digit : digits) {
+        SCOPED_TRACE(std::string("status digit ") + digit);
+        messages.clear();
+        errors.clear();
+        scheduler = RequestScheduler{};
+        StartDownload();
+        Ticks(1);
+        HRecord r;
+        r.status = std::string(1, digit);
+        Answer(r);
+        const bool last = digit == '8' || digit == '9';
+        const bool malformed = digit >= 'A';
+        EXPECT_EQ(timer1.isActive(), !last);
+        EXPECT_EQ(messages.size(), last ? 1u : 0u);
+        EXPECT_EQ(errors.size(), malformed ? 1 : 0);
+        EXPECT_EQ(download.HistoryRow, last || malformed ? 1 : 2);
+        EXPECT_EQ(Buttons(), last ? Stopped : Running);
+        window->close();
+    }
+}
+
+// The three ends of a download: the last record, three unanswered requests
+// and Stop. Each stops the requests for good, keeps the rows and enables
+// restart, close, save and open; only the first two speak.
+TEST_F(HistoryFixture, EachEndStopsTheRequestsAndKeepsTheRows)
+{
+    struct End {
+        const char* name;
+        std::function<void()> drive;
+        std::optional<MessageKind> message;
+        QString text;
+        int historyState;
+    };
+    const End ends[] = {
+        {"last record", [&] { Ticks(3); AnswerRow(2, true); }, MessageKind::Information,
+         QStringLiteral("2 History data\rare Saved!!"), 2},
+        {"no answer", [&] { Ticks(9); EXPECT_TRUE(messages.empty()); EXPECT_EQ(sent.size(), 4u); Ticks(3); },
+         MessageKind::Error, NoAnswer, 0},
+        {"stop", [&] { Ticks(3); window->findChild<QAbstractButton*>(QStringLiteral("bbtReqStop"))->click(); },
+         std::nullopt, {}, 2},
+    };
+    for (const End& end : ends) {
+        SCOPED_TRACE(end.name);
+        messages.clear();
+        sent.clear();
+        scheduler = RequestScheduler{};
+        StartDownload();
+        Ticks(1);
+        AnswerRow(1);
+        end.drive();
+        ASSERT_EQ(messages.size(), end.message ? 1u : 0u);
+        if (end.message) {
+            EXPECT_EQ(messages[0].kind, *end.message);
+            EXPECT_EQ(messages[0].text, end.text);
+        }
+        EXPECT_FALSE(timer1.isActive());
+        EXPECT_EQ(download.HistoryState, end.historyState);
+        EXPECT_EQ(Buttons(), Stopped);
+        EXPECT_EQ(Cell(0, 1), QStringLiteral("1"));
+        EXPECT_EQ(sent.front(), "H001");
+        EXPECT_EQ(sent.back(), "H002");
+        // After Stop a late answer still fills its row.
+        if (!end.message)
+            AnswerRow(2);
+        EXPECT_EQ(Cell(0, 2), end.message == MessageKind::Error ? QString() : QStringLiteral("2"));
+        window->close();
+    }
     EXPECT_TRUE(errors.isEmpty());
 }
 
-TEST_F(HistoryFixture, ThreeUnansweredRequestsEndTheDownloadAtTheFourth)
+// Closing returns the scheduler to listening; its timer runs again only while
+// the main window is connected. A started grid is emptied, a failed one kept
+// until the main window clears it.
+TEST_F(HistoryFixture, ClosingResumesTheSchedulerOnlyWhileConnected)
 {
-    StartDownload();
-    AnswerRow(1);
-    Ticks(9);
-    EXPECT_EQ(sent, (std::vector<std::string>{"H002", "H002", "H002"}));
-    EXPECT_TRUE(messages.empty());
-    Ticks(1);
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].kind, MessageKind::Error);
-    EXPECT_EQ(messages[0].text, NoAnswer);
-    EXPECT_FALSE(timer1.isActive());
-    EXPECT_EQ(download.HistoryState, 0);
-    EXPECT_EQ(Buttons(), Stopped);
-    EXPECT_EQ(Cell(0, 1), QStringLiteral("1"));
-    EXPECT_EQ(Cell(0, 2), QString());
-    Ticks(30);
-    EXPECT_EQ(sent.size(), 3u);
+    for (const bool failed : {false, true}) {
+        for (const bool isConnected : {true, false}) {
+            SCOPED_TRACE(std::string(failed ? "failed" : "running") + (isConnected ? ", connected" : ", disconnected"));
+            connected = isConnected;
+            scheduler = RequestScheduler{};
+            StartDownload();
+            AnswerRow(1);
+            if (failed)
+                Ticks(10);
+            window->edtFileName()->setText(QStringLiteral("x"));
+            window->findChild<QAbstractButton*>(QStringLiteral("bbtClose"))->click();
+            EXPECT_FALSE(window->isVisible());
+            EXPECT_EQ(timer1.isActive(), isConnected);
+            EXPECT_EQ(scheduler.RequestKind, KindIdle);
+            EXPECT_EQ(download.HistoryState, 0);
+            EXPECT_EQ(download.HistoryRow, 1);
+            EXPECT_EQ(Buttons(), Running);
+            EXPECT_TRUE(window->edtFileName()->text().isEmpty());
+            EXPECT_EQ(Cell(0, 1), failed ? QStringLiteral("1") : QString());
+            download.ClearGrid();
+            EXPECT_EQ(Cell(0, 1), QString());
+            EXPECT_EQ(window->Grid().RowCount(), 201);
+            // An answer after the close is not asked for.
+            AnswerRow(1, true);
+            EXPECT_EQ(Cell(0, 1), QString());
+            EXPECT_EQ(timer1.isActive(), isConnected);
+        }
+    }
 }
 
 TEST_F(HistoryFixture, RecordNumbersCompareOnTheirLowEightBits)
@@ -102,19 +187,6 @@ TEST_F(HistoryFixture, MalformedRecordsReachTheErrorBoxAndTheRowIsAskedAgain)
     EXPECT_EQ(sent, (std::vector<std::string>{"H001", "H001"}));
 }
 
-TEST_F(HistoryFixture, StopHaltsRequestsButALateAnswerStillFillsItsRow)
-{
-    StartDownload();
-    Ticks(1);
-    window->findChild<QAbstractButton*>(QStringLiteral("bbtReqStop"))->click();
-    EXPECT_EQ(Buttons(), Stopped);
-    EXPECT_FALSE(timer1.isActive());
-    AnswerRow(1);
-    EXPECT_EQ(Cell(0, 1), QStringLiteral("1"));
-    Ticks(10);
-    EXPECT_EQ(sent.size(), 1u);
-}
-
 TEST_F(HistoryFixture, NewRequestEmptiesTheGridAndStartsAgainAtTheFirstRecord)
 {
     StartDownload();
@@ -134,63 +206,45 @@ TEST_F(HistoryFixture, NewRequestEmptiesTheGridAndStartsAgainAtTheFirstRecord)
     EXPECT_EQ(sent, (std::vector<std::string>{"H001"}));
 }
 
-TEST_F(HistoryFixture, ClosingRestoresTheSchedulerAndEmptiesAStartedGrid)
-{
-    StartDownload();
-    Ticks(1);
-    AnswerRow(1);
-    window->edtFileName()->setText(QStringLiteral("x"));
-    window->findChild<QAbstractButton*>(QStringLiteral("bbtClose"))->click();
-    EXPECT_FALSE(window->isVisible());
-    EXPECT_EQ(Cell(0, 1), QString());
-    EXPECT_TRUE(window->edtFileName()->text().isEmpty());
-    EXPECT_EQ(scheduler.RequestKind, KindIdle);
-    EXPECT_TRUE(timer1.isActive());
-    EXPECT_EQ(download.HistoryState, 0);
-    EXPECT_EQ(download.HistoryRow, 1);
-    EXPECT_EQ(Buttons(), Running);
-    // An answer after the close is not asked for.
-    AnswerRow(1, true);
-    EXPECT_EQ(Cell(0, 1), QString());
-    EXPECT_TRUE(messages.empty());
-    EXPECT_TRUE(timer1.isActive());
-}
-
-TEST_F(HistoryFixture, AFailedDownloadKeepsItsRowsWhenClosed)
-{
-    StartDownload();
-    AnswerRow(1);
-    Ticks(10);
-    ASSERT_EQ(messages.size(), 1u);
-    window->close();
-    EXPECT_EQ(Cell(0, 1), QStringLiteral("1"));
-    download.ClearGrid();
-    EXPECT_EQ(Cell(0, 1), QString());
-    EXPECT_EQ(window->Grid().RowCount(), 201);
-}
-
-TEST_F(HistoryFixture, APortClosedUnderTheDownloadEndsItOnce)
+TEST_F(HistoryFixture, APortClosedUnderTheDownloadEndsItWithoutAMessage)
 {
     StartDownload();
     Ticks(1);
     AnswerRow(1);
     lineOpen = false;
     download.PortClosed(); // the port has shown its own error
-    timer1.stop();         // as the main window falls back to disconnected
-    scheduler.RequestKind = KindIdle;
+    EXPECT_FALSE(timer1.isActive());
     EXPECT_EQ(Buttons(), Stopped);
     EXPECT_TRUE(messages.empty());
     EXPECT_EQ(Cell(0, 1), QStringLiteral("1"));
+    EXPECT_TRUE(errors.isEmpty());
+}
 
-    // A restart on the closed port ends at its first tick with one message.
-    window->findChild<QAbstractButton*>(QStringLiteral("bbtNewInfo"))->click();
-    Ticks(30);
-    EXPECT_EQ(messages.size(), 1u);
-    EXPECT_EQ(sent.size(), 1u);
-    EXPECT_FALSE(timer1.isActive());
-    EXPECT_EQ(Buttons(), Stopped);
-    // Closing does not start the scheduler on a closed port.
-    window->close();
-    EXPECT_FALSE(timer1.isActive());
+// While disconnected the timer stays stopped, whether the port is closed or
+// the port dialog has opened it: a restart ends at once with the download's
+// own message, and nothing is sent.
+TEST_F(HistoryFixture, NewRequestWhileDisconnectedEndsAtOnce)
+{
+    for (const bool portOpen : {false, true}) {
+        SCOPED_TRACE(portOpen ? "port open" : "port closed");
+        StartDownload();
+        Ticks(1);
+        AnswerRow(1);
+        window->findChild<QAbstractButton*>(QStringLiteral("bbtReqStop"))->click();
+        sent.clear();
+        messages.clear();
+        connected = false;
+        lineOpen = portOpen;
+        window->findChild<QAbstractButton*>(QStringLiteral("bbtNewInfo"))->click();
+        EXPECT_FALSE(timer1.isActive());
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0].text, NoAnswer);
+        EXPECT_EQ(Buttons(), Stopped);
+        EXPECT_EQ(Cell(0, 1), QString());
+        EXPECT_TRUE(sent.empty());
+        window->close();
+        EXPECT_FALSE(timer1.isActive());
+        connected = true;
+    }
     EXPECT_TRUE(errors.isEmpty());
 }

@@ -120,8 +120,10 @@ protected:
     QTimer timer1;
     std::vector<std::string> sent;
     bool lineOpen = true;
+    bool connected = true;
     HistoryDownload download{scheduler, timer1,
-                             {[this](const std::string& body) { sent.push_back(body); }, [this] { return lineOpen; }}};
+                             {[this](const std::string& body) { sent.push_back(body); }, [this] { return lineOpen; },
+                              [this] { return connected; }}};
     TfrmHistList list;
     std::unique_ptr<TfrmHistory> window;
     std::vector<Message> messages;

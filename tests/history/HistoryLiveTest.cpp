@@ -37,7 +37,7 @@ protected:
         SetStandardErrorSink({});
     }
 
-    void Start(int records, int silentFrom = 0)
+    void Start(int records, int silentFrom = 0, bool connect = true)
     {
         sim::Scenario scenario;
         scenario.historyCount = records;
@@ -47,8 +47,10 @@ protected:
         window = std::make_unique<TMain_Form>();
         window->CreateHistoryWindows();
         window->ComPort11().SetDeviceName(QString::fromStdString(pty.SlavePath()));
-        window->findChild<QAbstractButton*>(QStringLiteral("btnConnect"))->click();
-        ASSERT_TRUE(window->ComPort11().Active());
+        if (connect) {
+            MainButton("btnConnect")->click();
+            ASSERT_TRUE(window->ComPort11().Active());
+        }
         controller->startPushing();
     }
 
@@ -66,6 +68,10 @@ protected:
         EXPECT_TRUE(ran);
     }
 
+    QAbstractButton* MainButton(const char* name)
+    {
+        return window->findChild<QAbstractButton*>(QString::fromLatin1(name));
+    }
     QAbstractButton* Button(const char* name)
     {
         return window->frmHistory()->findChild<QAbstractButton*>(QString::fromLatin1(name));
@@ -130,6 +136,26 @@ protected:
         EXPECT_TRUE(errors.isEmpty()) << errors.join(QLatin1Char('|')).toStdString();
     }
 
+    // The line goes away after the download came to an end: one error, and
+    // the main window is back to Disconnected, its timer staying stopped.
+    void LoseThePortAfter(const std::function<void()>& end)
+    {
+        Start(3);
+        Download([&] {
+            end();
+            EXPECT_FALSE(window->Timer1().isActive());
+            controller.reset();
+            pty.CloseMaster();
+            pty.CloseSlave();
+            ASSERT_TRUE(WaitUntil([&] { return !errors.isEmpty(); }, 5000));
+            Pump(300);
+            EXPECT_TRUE(MainButton("btnConnect")->isEnabled());
+            EXPECT_FALSE(MainButton("btnDisconnect")->isEnabled());
+        });
+        EXPECT_FALSE(window->Timer1().isActive());
+        EXPECT_EQ(errors.size(), 1) << errors.join(QLatin1Char('|')).toStdString();
+    }
+
     PtyPair pty;
     std::unique_ptr<sim::FakeController> controller;
     std::unique_ptr<TMain_Form> window;
@@ -188,4 +214,41 @@ TEST_F(LiveHistory, APortClosingUnderTheDownloadEndsItWithOneError)
         EXPECT_FALSE(window->Timer1().isActive());
     });
     EXPECT_FALSE(window->Timer1().isActive());
+}
+
+TEST_F(LiveHistory, APortLostAfterTheLastRecordReachesTheMainWindow)
+{
+    LoseThePortAfter([&] { ASSERT_TRUE(WaitUntil([&] { return !messages.empty(); }, 10000)); });
+}
+
+TEST_F(LiveHistory, APortLostAfterStopReachesTheMainWindow)
+{
+    LoseThePortAfter([&] {
+        ASSERT_TRUE(WaitUntil([&] { return !Cell(0, 1).isEmpty(); }, 10000));
+        Button("bbtReqStop")->click();
+    });
+}
+
+// Never connected: New Request and an immediate Close leave the scheduler
+// stopped, whether the port is closed or open (as the port dialog leaves it),
+// so a command posted later goes nowhere and raises no error.
+TEST_F(LiveHistory, TheSchedulerStaysStoppedWhileDisconnected)
+{
+    Start(25, 0, false);
+    for (const bool portOpen : {false, true}) {
+        SCOPED_TRACE(portOpen ? "port open" : "port closed");
+        if (portOpen)
+            RunGuarded([&] { window->ComPort11().SetActive(true); });
+        Download([&] {
+            Button("bbtReqStop")->click();
+            Button("bbtNewInfo")->click();
+            EXPECT_FALSE(window->Timer1().isActive());
+        });
+        EXPECT_FALSE(window->Timer1().isActive());
+        window->Scheduler().PostCommand(KindBattLoad);
+        Pump(400);
+        EXPECT_TRUE(controller->receivedBodies().empty());
+        EXPECT_TRUE(errors.isEmpty()) << errors.join(QLatin1Char('|')).toStdString();
+    }
+    EXPECT_TRUE(window->ComPort11().Active());
 }

@@ -1,12 +1,13 @@
 // The history window's controls and the acronym list, read back from the
-// widgets; the open dialog with the desktop's handler for files observed.
+// widgets; the open dialog with a text editor of the test's own.
 
+#include "FakeDesktop.h"
 #include "HistoryFixture.h"
 
+#include "common/EventLoop.h"
 #include "history/HistoryRecord.h"
 
 #include <QApplication>
-#include <QDesktopServices>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -15,23 +16,9 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
-#include <QUrl>
 
 using namespace zelt;
 using namespace zelt::test;
-
-namespace {
-
-// Receives what the desktop would open.
-class UrlCatcher : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> opened;
-public slots:
-    void open(const QUrl& url) { opened.append(url); }
-};
-
-} // namespace
 
 TEST_F(HistoryFixture, WindowLayout)
 {
@@ -83,27 +70,63 @@ TEST_F(HistoryFixture, AcronymsShowsTheListExactly)
     EXPECT_EQ(lines[40], QStringLiteral("       "));
 }
 
-TEST_F(HistoryFixture, OpenFileHandsThePickedFileToTheDesktopAndCancelDoesNothing)
+// The picked file goes to the program registered for text/plain only when
+// it is plain text by name and by content; anything else, typed past the
+// filter, gets a message and no program.
+TEST_F(HistoryFixture, OpenFileStartsTheTextEditorOnPlainTextOnly)
 {
-    UrlCatcher catcher;
-    QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
+    const FakeDesktop desktop(false);
+    const QString opened = desktop.Path(QStringLiteral("opened"));
+    desktop.Write(QStringLiteral("bin/editor"), "#!/bin/sh\necho \"$@\" >> '" + opened.toLocal8Bit() + "'\n");
+    QFile::setPermissions(desktop.Path(QStringLiteral("bin/editor")), QFile::ReadOwner | QFile::ExeOwner);
+    desktop.Write(QStringLiteral("config/mimeapps.list"), "[Default Applications]\ntext/plain=zelt-test-editor.desktop\n");
+    desktop.Write(QStringLiteral("data/applications/zelt-test-editor.desktop"),
+                  "[Desktop Entry]\nType=Application\nExec=" + desktop.Path(QStringLiteral("bin/editor")).toLocal8Bit()
+                      + " --view %f\n");
+
     QFileDialog* dialog = window->OpenDialog1();
     EXPECT_EQ(dialog->defaultSuffix(), QStringLiteral("TXT"));
     // The dialog drops the filter's leading blank.
     EXPECT_EQ(dialog->nameFilters(), QStringList{QStringLiteral("데이터 파일 (*.txt)")});
-
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("log.txt"));
-    QFile(path).open(QIODevice::WriteOnly);
-    QTimer::singleShot(0, [&] {
-        dialog->selectFile(path);
-        static_cast<QDialog*>(dialog)->accept();
-    });
-    window->findChild<QAbstractButton*>(QStringLiteral("bbtFileOpen"))->click();
+    // The name typed into the dialog's name field, past the filter.
+    auto pick = [&](const QString& path) {
+        QTimer::singleShot(0, [&, path] {
+            dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path);
+            static_cast<QDialog*>(dialog)->accept();
+        });
+        window->findChild<QAbstractButton*>(QStringLiteral("bbtFileOpen"))->click();
+    };
+    const std::pair<const char*, QByteArray> refused[] = {
+        {"launcher.desktop", "[Desktop Entry]\nType=Application\nExec=touch /tmp/x\n"},
+        {"entry.txt", "[Desktop Entry]\nType=Application\nExec=touch /tmp/x\n"},
+        {"run.sh", "#!/bin/sh\necho x\n"},
+        {"script.txt", "#!/bin/sh\necho x\n"},
+        {"tool.py", "#!/usr/bin/python3\nprint(1)\n"},
+        {"page.txt", "<html><body>x</body></html>\n"},
+    };
+    // All in place before the dialog first reads the folder.
+    for (const auto& [name, content] : refused)
+        desktop.Write(QString::fromLatin1(name), content);
+    desktop.Write(QStringLiteral("log.txt"), "2026/01/30 23:59:07 AF\n");
+    for (const auto& [name, content] : refused) {
+        SCOPED_TRACE(name);
+        messages.clear();
+        pick(desktop.Path(QString::fromLatin1(name)));
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0].kind, MessageKind::Warning);
+        EXPECT_EQ(messages[0].text, QStringLiteral("Only plain text files can be opened."));
+        EXPECT_EQ(messages[0].detail, desktop.Path(QString::fromLatin1(name)));
+    }
+    messages.clear();
+    pick(desktop.Path(QStringLiteral("log.txt")));
     QTimer::singleShot(0, [&] { dialog->reject(); });
     window->findChild<QAbstractButton*>(QStringLiteral("bbtFileOpen"))->click();
-    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
-    EXPECT_EQ(catcher.opened, QList<QUrl>{QUrl::fromLocalFile(path)});
+    EXPECT_TRUE(messages.empty());
+
+    QFile log(opened);
+    ASSERT_TRUE(WaitUntil([&] { return log.exists() && log.size() > 0; }, 5000));
+    Pump(200);
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_EQ(log.readAll(), "--view " + desktop.Path(QStringLiteral("log.txt")).toLocal8Bit() + "\n");
 }
 
-#include "HistoryWindowTest.moc"

@@ -253,5 +253,21 @@ TEST(FakeController, LogsEveryFrameBothWays)
     EXPECT_NE(lines[1].find(" -> T 1"), std::string::npos) << lines[1];
 }
 
+// Records dropped while nobody reads the line are reported once, until the
+// line is read again.
+TEST(FakeController, SaysNobodyReadsTheLineOncePerEpisode)
+{
+    SlaveSide line;
+    int said = 0;
+    line.controller->setLogSink([&](const std::string& l) { said += l.find("nobody reads the line") != std::string::npos; });
+    for (int episode = 1; episode <= 2; ++episode) {
+        for (int i = 0; i < 300; ++i)
+            line.controller->pushNow();
+        EXPECT_EQ(said, episode);
+        line.collectFor(200);
+        ASSERT_TRUE(line.controller->outputIdle());
+    }
+}
+
 } // namespace
 } // namespace zelt::sim

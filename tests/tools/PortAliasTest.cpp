@@ -5,6 +5,7 @@
 #include "sim/PortAlias.h"
 
 #include <fstream>
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 namespace fs = std::filesystem;
@@ -74,6 +75,34 @@ TEST(PortAlias, LeavesALinkSomeoneElseTook)
     }
     ASSERT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(fs::read_symlink(link), "/dev/pts/81");
+}
+
+// The lock decides, not the link: a held name is refused even though its
+// pseudo-terminal does not exist, and a name whose lock nobody holds (a
+// crashed owner's link and lock file left behind) is taken over.
+TEST(PortAlias, OneOwnerPerName)
+{
+    TempHome home;
+    const fs::path link = home.ports() / "COM2";
+    {
+        PortAlias first("COM2", "/nonexistent/pts/70");
+        try {
+            PortAlias second("COM2", "/dev/pts/71");
+            ADD_FAILURE() << "a held name was taken";
+        } catch (const std::runtime_error& e) {
+            EXPECT_EQ(std::string(e.what()), "COM2 is taken by another running zelt6380-sim (process "
+                                                 + std::to_string(getpid()) + "); stop it or use another --port");
+        }
+        EXPECT_EQ(fs::read_symlink(link), "/nonexistent/pts/70");
+        const PortAlias other("COM3", "/dev/pts/72");
+    }
+    fs::create_symlink("/dev/pts/70", link);
+    std::ofstream(home.ports() / "COM2.lock") << "999999\n";
+    {
+        const PortAlias next("COM2", "/dev/pts/73");
+        EXPECT_EQ(fs::read_symlink(link), "/dev/pts/73");
+    }
+    EXPECT_TRUE(fs::is_empty(home.ports()));
 }
 
 TEST(PortAlias, OnlyThePortsOfTheConsole)

@@ -1,12 +1,15 @@
-// The zelt6380-sim program itself: it publishes its alias, logs, and takes
-// the alias down again on SIGTERM and SIGINT.
+// The zelt6380-sim program itself: it publishes its alias, logs, takes the
+// alias down again on SIGTERM and SIGINT, keeps a name from a second
+// simulator; and ./run's start script, which sends its log to a file.
 
 #include "TempHome.h"
 #include "common/Loopback.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <csignal>
 #include <gtest/gtest.h>
 
@@ -95,6 +98,86 @@ TEST(SimProgram, RefusesToReplaceWhatIsNoLink)
     EXPECT_EQ(sim.exitCode(), 1);
     EXPECT_TRUE(sim.readAllStandardError().contains("is not a port alias"));
     EXPECT_TRUE(fs::is_directory(home.ports() / "COM7"));
+}
+
+TEST(SimProgram, AWrongCommandLineSaysSoInOneLine)
+{
+    if (!QFileInfo(ProgramPath()).isExecutable())
+        GTEST_SKIP() << "zelt6380-sim not built";
+    QProcess sim;
+    sim.start(ProgramPath(), {"--verbose"});
+    ASSERT_TRUE(sim.waitForFinished(5000));
+    EXPECT_EQ(sim.exitCode(), 2);
+    EXPECT_EQ(sim.readAllStandardError(), "zelt6380-sim: unknown option '--verbose'; try --help\n");
+    EXPECT_TRUE(sim.readAllStandardOutput().isEmpty());
+}
+
+// A name is held by the running simulator that took it, not by whichever
+// started last; once its owner is gone (killed, its link and lock file left
+// behind) the next simulator takes it over.
+TEST(SimProgram, ASecondSimulatorOnTheSameNameIsRefused)
+{
+    if (!QFileInfo(ProgramPath()).isExecutable())
+        GTEST_SKIP() << "zelt6380-sim not built";
+    test::TempHome home;
+    const fs::path link = home.ports() / "COM4";
+    QProcess first;
+    first.start(ProgramPath(), {"--port", "COM4"});
+    ASSERT_TRUE(first.waitForReadyRead(5000));
+    const fs::path firstTarget = fs::read_symlink(link);
+
+    QProcess second;
+    second.start(ProgramPath(), {"--port", "COM4"});
+    ASSERT_TRUE(second.waitForFinished(5000));
+    EXPECT_EQ(second.exitCode(), 1);
+    EXPECT_EQ(second.readAllStandardError(),
+              "zelt6380-sim: COM4 is taken by another running zelt6380-sim (process " + QByteArray::number(first.processId())
+                  + "); stop it or use another --port\n");
+    EXPECT_EQ(fs::read_symlink(link), firstTarget);
+    EXPECT_EQ(first.state(), QProcess::Running);
+
+    first.kill();
+    ASSERT_TRUE(first.waitForFinished(5000));
+    ASSERT_TRUE(fs::is_symlink(link));
+    QProcess third;
+    third.start(ProgramPath(), {"--port", "COM4"});
+    ASSERT_TRUE(third.waitForReadyRead(5000));
+    EXPECT_TRUE(third.readLine().startsWith("zelt6380-sim: COM4 is /dev/pts/"));
+    EXPECT_EQ(third.state(), QProcess::Running);
+    third.terminate();
+    ASSERT_TRUE(third.waitForFinished(5000));
+    EXPECT_FALSE(fs::exists(fs::symlink_status(link)));
+}
+
+// ./run's start script with a stand-in console and simulator: the terminal
+// gets one line naming the log, the log gets the simulator's output.
+TEST(StartConsole, TheSimulatorLogsIntoAFile)
+{
+    QTemporaryDir build;
+    auto script = [&](const QString& path, const QByteArray& text) {
+        QDir().mkpath(QFileInfo(path).path());
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("#!/bin/sh\n" + text);
+        file.close();
+        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    };
+    script(build.filePath("tools/zelt6380-sim"), "echo \"sim $*\"\nwhile :; do echo '12:00:00.000 -> R 535'; sleep 0.05; done\n");
+    script(build.filePath("zelt6380"), "echo console\n");
+    QProcess start;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", ":99");
+    start.setProcessEnvironment(env);
+    start.start(QStringLiteral(ZELT_TEST_SOURCE_DIR "/../../scripts/start-console"), {build.path(), "start"});
+    ASSERT_TRUE(start.waitForFinished(10000));
+    EXPECT_EQ(start.exitCode(), 0);
+    const QString log = build.filePath("zelt6380-sim.log");
+    EXPECT_EQ(start.readAllStandardOutput(),
+              "start: controller simulator on COM1, its log in " + log.toLocal8Bit() + "\nconsole\n");
+    QFile logFile(log);
+    ASSERT_TRUE(logFile.open(QIODevice::ReadOnly));
+    const QByteArray logged = logFile.readAll();
+    EXPECT_TRUE(logged.startsWith("sim --port COM1\n12:00:00.000 -> R 535\n")) << logged.toStdString();
 }
 
 } // namespace

@@ -168,7 +168,10 @@ void FakeController::enqueue(Outgoing item)
     if (queue_.size() >= QueueLimit) {
         const auto oldest = std::find_if(queue_.begin(), queue_.end(), [](const Outgoing& o) { return !o.reply; });
         const auto dropped = oldest != queue_.end() ? oldest : queue_.begin();
-        log("!!", "nobody reads the line: dropped " + dropped->logText.substr(0, dropped->logText.find(' ')));
+        // Said once until the line is read again, not for every record dropped.
+        if (!unread_)
+            log("!!", "nobody reads the line: dropping the oldest records until it is read");
+        unread_ = true;
         queue_.erase(dropped);
     }
     // Answers leave before the records already waiting, in the order they were given.
@@ -218,6 +221,7 @@ void FakeController::flushCurrent()
 
 void FakeController::onWritable()
 {
+    unread_ = false;
     flushCurrent();
     startNext();
 }

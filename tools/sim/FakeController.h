@@ -97,6 +97,7 @@ private:
     Outgoing current_;
     std::size_t written_ = 0;
     bool busy_ = false;
+    bool unread_ = false; // records are being dropped: the line was full and nobody read it since
     std::vector<std::string> received_;
     std::vector<std::string> sent_;
     std::uint32_t noiseSeed_ = 7;

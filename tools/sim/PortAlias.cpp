@@ -32,6 +32,7 @@ PortAlias::PortAlias(const std::string& port, const std::string& target) : targe
     if (ec)
         throw std::runtime_error("cannot create " + folder.string() + ": " + ec.message());
     path_ = folder / port;
+    lock_.emplace(folder / (port + ".lock"), port);
 
     const fs::file_status status = fs::symlink_status(path_, ec);
     if (fs::exists(status) && !fs::is_symlink(status))

@@ -77,7 +77,7 @@ int main(int argc, char** argv)
     try {
         options = zelt::sim::ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const std::invalid_argument& e) {
-        std::cerr << "zelt6380-sim: " << e.what() << "\n" << zelt::sim::UsageText();
+        std::cerr << "zelt6380-sim: " << e.what() << "; try --help\n";
         return 2;
     }
     if (options.help) {
