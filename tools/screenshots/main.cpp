@@ -11,7 +11,8 @@
 //   battery-alert.png        the battery alert of a low battery;
 //   initial-charge.png, clock.png, test-date.png, test-date-confirm.png
 //                            the other battery dialogs;
-//   port.png                 the port dialog.
+//   port.png                 the port dialog;
+//   connect-box.png          the box shown while a network line connects.
 // Used to keep the README's pictures true.
 
 #include "app/MainForm.h"
@@ -42,6 +43,11 @@
 #include <QLabel>
 #include <QTabWidget>
 #include <QTimer>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <functional>
@@ -199,6 +205,42 @@ bool SavePortDialog(zelt::TMain_Form& window, const QDir& dir)
     return GrabShown(dialog, dir, QStringLiteral("port"));
 }
 
+// Connects to an RFC 2217 line whose server takes the connection but never
+// negotiates (a loopback listener that never accepts), grabs the box shown
+// meanwhile and cancels it.
+bool SaveConnectBox(zelt::TMain_Form& window, const QDir& dir)
+{
+    window.findChild<QAbstractButton*>(QStringLiteral("btnDisconnect"))->click();
+    const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (listener < 0 || ::bind(listener, reinterpret_cast<sockaddr*>(&address), length) != 0
+        || ::listen(listener, 1) != 0 || ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        std::fprintf(stderr, "no loopback listener for the connect box\n");
+        return false;
+    }
+    window.ComPort11().SetDeviceName(QStringLiteral("rfc2217://127.0.0.1:%1").arg(ntohs(address.sin_port)));
+    bool saved = false;
+    QTimer::singleShot(0, [&] {
+        QWidget* box = nullptr;
+        PumpUntil([&] {
+            box = QApplication::activeModalWidget();
+            return box != nullptr && box->objectName() == QStringLiteral("ConnectBox");
+        }, 3000);
+        if (box != nullptr && box->objectName() == QStringLiteral("ConnectBox")) {
+            saved = Grab(*box, dir, QStringLiteral("connect-box"));
+            static_cast<QDialog*>(box)->reject();
+        }
+    });
+    window.findChild<QAbstractButton*>(QStringLiteral("btnConnect"))->click();
+    ::close(listener);
+    if (!saved)
+        std::fprintf(stderr, "no connect box was shown\n");
+    return saved;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -220,6 +262,7 @@ int main(int argc, char** argv)
     PumpUntil([] { return false; }, 3500);
 
     const bool written = SaveMainTabs(window, dir) && SaveConfigDialogs(window, dir) && SaveHistory(window, dir)
-        && SaveBatteryWindows(window, controller, dir) && SavePortDialog(window, dir);
+        && SaveBatteryWindows(window, controller, dir) && SavePortDialog(window, dir)
+        && SaveConnectBox(window, dir);
     return written ? 0 : 1;
 }
