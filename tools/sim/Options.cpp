@@ -8,21 +8,6 @@ namespace zelt::sim {
 
 namespace {
 
-int ParseCount(const std::string& option, const std::string& text, int low)
-{
-    std::size_t used = 0;
-    int value = -1;
-    try {
-        value = std::stoi(text, &used);
-    } catch (const std::exception&) {
-        used = 0;
-    }
-    if (used != text.size() || value < low || value > static_cast<int>(HistoryCapacity))
-        throw std::invalid_argument(option + " needs a number from " + std::to_string(low) + " to "
-                                    + std::to_string(HistoryCapacity) + ", not '" + text + "'");
-    return value;
-}
-
 BatteryBook ParseBattery(const std::string& text)
 {
     const std::pair<const char*, BatteryBook> names[] = {
@@ -96,9 +81,9 @@ SimOptions ParseOptions(const std::vector<std::string>& args)
             if (used != text.size() || options.listen < 1 || options.listen > 65535)
                 throw std::invalid_argument("--listen needs a TCP port from 1 to 65535, not '" + text + "'");
         } else if (arg == "--history") {
-            options.scenario.historyCount = ParseCount(arg, value(), 0);
+            options.scenario.historyCount = ParseWhole(arg, value(), 0, static_cast<int>(HistoryCapacity));
         } else if (arg == "--history-silent-from") {
-            options.scenario.historySilentFrom = ParseCount(arg, value(), 1);
+            options.scenario.historySilentFrom = ParseWhole(arg, value(), 1, static_cast<int>(HistoryCapacity));
         } else if (arg == "--rate") {
             options.scenario.rate = ParseRate(value());
         } else if (arg == "--silent") {
