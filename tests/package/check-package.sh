@@ -31,7 +31,7 @@ expected=(
   ./usr/share/doc/zelt6380/changelog.gz
 )
 # Every picture and page the README links to.
-for picture in $(grep -oE 'docs/[^)]*\.(png|md)' "$src/README.md" | sort -u); do
+for picture in $(grep -oE '\]\(docs/[^)]*\.(png|md)\)' "$src/README.md" | sed 's/^](//; s/)$//' | sort -u); do
   expected+=("./usr/share/doc/zelt6380/$picture")
 done
 sizes=(16 22 24 32 48 64 128 256)
