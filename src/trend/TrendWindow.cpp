@@ -29,6 +29,8 @@ const std::pair<const char*, std::int64_t> Spans[] = {
     {"24 hours", 24 * 60 * MinuteMs}, {"all stored", 0},
 };
 
+constexpr int LegendWidth = 90;
+
 // Used while the charts have not been laid out yet.
 constexpr int DefaultBuckets = 600;
 
@@ -40,7 +42,7 @@ TrendWindow::TrendWindow(Links links, QWidget* parent)
 {
     setObjectName(QStringLiteral("TrendWindow"));
     setWindowTitle(QStringLiteral("Trend"));
-    resize(900, 700);
+    resize(900, 800);
 
     auto* layout = new QVBoxLayout(this);
     auto* bar = new QHBoxLayout;
@@ -56,27 +58,26 @@ TrendWindow::TrendWindow(Links links, QWidget* parent)
     layout->addLayout(bar);
     cursor_ = new QLabel(this);
     cursor_->setObjectName(QStringLiteral("lblCursor"));
+    cursor_->setWordWrap(true);
+    cursor_->setMinimumHeight(2 * cursor_->fontMetrics().lineSpacing());
     layout->addWidget(cursor_);
 
-    traces_.reserve(8);
-    layout->addWidget(AddChart(QStringLiteral("Voltage (V)"),
-                               {{"DC", "V", [](const TrendSample& s) { return s.DcVolt; }},
-                                {"Block 1", "V", [](const TrendSample& s) { return s.BlockVolt[0]; }},
+    // The bus and the blocks differ fourfold: each gets its own scale.
+    layout->addWidget(AddChart(QStringLiteral("DC bus (V)"), {{"DC", "V", [](const TrendSample& s) { return s.DcVolt; }}}));
+    layout->addWidget(AddChart(QStringLiteral("Battery blocks (V)"),
+                               {{"Block 1", "V", [](const TrendSample& s) { return s.BlockVolt[0]; }},
                                 {"Block 2", "V", [](const TrendSample& s) { return s.BlockVolt[1]; }},
                                 {"Block 3", "V", [](const TrendSample& s) { return s.BlockVolt[2]; }},
-                                {"Block 4", "V", [](const TrendSample& s) { return s.BlockVolt[3]; }}}),
-                      2);
+                                {"Block 4", "V", [](const TrendSample& s) { return s.BlockVolt[3]; }}}));
     layout->addWidget(AddChart(QStringLiteral("Battery current (A)"),
-                               {{"Battery", "A", [](const TrendSample& s) { return s.BattCurrent; }}}),
-                      1);
+                               {{"Battery", "A", [](const TrendSample& s) { return s.BattCurrent; }}}));
     layout->addWidget(AddChart(QStringLiteral("Temperature (\u00b0C)"),
                                {{"Batt 1", "\u00b0C",
                                   [](const TrendSample& s) {
                                       return s.Batt1TempValid ? s.Batt1Temp
                                                               : std::numeric_limits<double>::quiet_NaN();
                                   }},
-                                {"Rack", "\u00b0C", [](const TrendSample& s) { return s.RackTemp; }}}),
-                      1);
+                                {"Rack", "\u00b0C", [](const TrendSample& s) { return s.RackTemp; }}}));
 
     connect(span_, &QComboBox::currentIndexChanged, this, [this] { Refresh(); });
     refresh_.setInterval(5000);
@@ -91,8 +92,12 @@ QChartView* TrendWindow::AddChart(const QString& title, const std::vector<TraceS
     chart->setTitle(title);
     chart->setMargins(QMargins(4, 0, 4, 0));
     chart->legend()->setAlignment(Qt::AlignRight);
+    // Equal legends keep the plot areas, and so the time axes, one above the other.
+    chart->legend()->setMinimumWidth(LegendWidth);
+    chart->legend()->setMaximumWidth(LegendWidth);
     auto* time = new QDateTimeAxis;
     auto* values = new QValueAxis;
+    values->setLabelFormat(QStringLiteral("%5.1f"));
     chart->addAxis(time, Qt::AlignBottom);
     chart->addAxis(values, Qt::AlignLeft);
     for (const TraceSpec& spec : specs) {
@@ -246,10 +251,11 @@ void TrendWindow::Draw(const std::vector<SampleBucket>& buckets, std::int64_t fr
             }
         }
         auto* axis = static_cast<QValueAxis*>(chart->axes(Qt::Vertical).front());
+        const double margin = std::max((high - low) / 20, 0.5);
         if (low > high)
             axis->setRange(0, 1);
         else
-            axis->setRange(low - 1, high + 1);
+            axis->setRange(low - margin, high + margin);
     }
 }
 

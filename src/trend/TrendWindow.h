@@ -1,8 +1,8 @@
 #pragma once
 
-// The "Trend" window: the recorded samples of the current plant on three
-// stacked charts sharing one time axis (DC bus and block voltages, battery
-// current, temperatures). It reads the session database on its own
+// The "Trend" window: the recorded samples of the current plant on stacked
+// charts sharing one time axis (DC bus, block voltages, battery current,
+// temperatures). It reads the session database on its own
 // connection, reduced to a lowest and a highest value per pixel column, and
 // re-reads it every few seconds while shown so that it follows the live
 // stream. A database that cannot be read leaves the charts empty.
