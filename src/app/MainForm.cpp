@@ -17,6 +17,7 @@
 #include "protocol/SchedulerDispatch.h"
 #include "serial/PortDialog.h"
 #include "trend/SessionRecorder.h"
+#include "trend/TrendWindow.h"
 #include "ui/Colours.h"
 #include "ui/Panels.h"
 #include "ui/SpeedButton.h"
@@ -65,7 +66,8 @@ const std::vector<std::vector<ToolbarButton>> ToolbarRows = {
      {"IP_Setting", "IP-Setting", 81, Glyph::Network, &TMain_Form::IP_SettingClick},
      {"SpeedButton5", "AD SET", 73, Glyph::Measure, &TMain_Form::SpeedButton5Click}},
     {{"Expand_Battery", "Initial Charge", 112, Glyph::Charge, &TMain_Form::Expand_BatteryClick},
-     {"SpeedButton3", "Battery Discharge", 131, Glyph::Discharge, &TMain_Form::SpeedButton3Click}},
+     {"SpeedButton3", "Battery Discharge", 131, Glyph::Discharge, &TMain_Form::SpeedButton3Click},
+     {"btnTrend", "Trend", 57, Glyph::Trend, &TMain_Form::TrendClick}},
 };
 
 QLabel* MakeLamp(QWidget* parent, const char* name, const char* caption, int x)
@@ -420,6 +422,20 @@ void TMain_Form::Expand_BatteryClick()
 void TMain_Form::SpeedButton3Click()
 {
     RunGuarded([&] { battDisch_->Open(); });
+}
+
+void TMain_Form::TrendClick()
+{
+    RunGuarded([&] {
+        if (!trend_) {
+            trend_ = std::make_unique<TrendWindow>(TrendWindow::Links{
+                SessionDatabasePath(), [this] { return recorder_->Plant(); },
+                [] { return QDateTime::currentMSecsSinceEpoch(); }});
+        }
+        trend_->show();
+        trend_->raise();
+        trend_->activateWindow();
+    });
 }
 
 void TMain_Form::Timer1Timer()

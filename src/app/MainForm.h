@@ -39,6 +39,7 @@ class TfrmSetTime;
 class TfrmShow;
 class TSpeedButton;
 class SessionRecorder;
+class TrendWindow;
 
 class TMain_Form : public QMainWindow, private SchedulerLink {
     Q_OBJECT
@@ -84,6 +85,9 @@ public:
     void ClockClick();
     void Expand_BatteryClick();
     void SpeedButton3Click();
+    // Opens the trend of the recorded samples (one window, raised when open).
+    void TrendClick();
+    TrendWindow* Trend() const { return trend_.get(); }
 
     // Commands of the configuration dialogs.
     void btnAlarmClick();
@@ -158,6 +162,7 @@ private:
     std::unique_ptr<StatusMonitor> status_;
     // Records what status_ decodes into the session database.
     std::unique_ptr<SessionRecorder> recorder_;
+    std::unique_ptr<TrendWindow> trend_;
     std::unique_ptr<TBattDisch> battDisch_;
     std::unique_ptr<TfrmSetDisch> frmSetDisch_;
     std::unique_ptr<TfrmSetTime> frmSetTime_;

@@ -126,6 +126,11 @@ void Draw(QPainter& p, Glyph glyph)
     case Glyph::Discharge:
         DrawBattery(p, false);
         break;
+    case Glyph::Trend:
+        p.drawLine(1, 1, 1, 14);
+        p.drawLine(1, 14, 15, 14);
+        p.drawPolyline(QPolygon({QPoint(3, 10), QPoint(6, 6), QPoint(9, 9), QPoint(14, 3)}));
+        break;
     }
 }
 

@@ -39,11 +39,13 @@ public:
 
     // False once the database has failed.
     bool Recording() const { return !failed_; }
+    // The plant the records come from: the port name and the controller's MAC
+    // address as the last record gave it.
+    std::string Plant() const;
 
 private:
     class Worker;
 
-    std::string Plant() const;
     void Failed(const std::string& message);
 
     Links links_;

@@ -263,6 +263,18 @@ std::vector<SampleBucket> SessionStore::Buckets(const std::string& plant, std::i
     return buckets;
 }
 
+std::optional<std::int64_t> SessionStore::FirstSampleTime(const std::string& plant)
+{
+    QSqlQuery q(db_);
+    q.prepare(QStringLiteral("SELECT MIN(t) FROM samples WHERE plant = ?"));
+    q.bindValue(0, QString::fromStdString(plant));
+    if (!q.exec())
+        Fail(QStringLiteral("cannot read ") + path_, q.lastError());
+    if (!q.next() || q.value(0).isNull())
+        return std::nullopt;
+    return q.value(0).toLongLong();
+}
+
 int SessionStore::KeptDischarges()
 {
     QSqlQuery q = Exec(QStringLiteral("SELECT COUNT(*) FROM discharges"));

@@ -12,6 +12,7 @@
 #include <QString>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,8 @@ public:
     // The same span cut into count equal stretches of time and reduced by the
     // database; stretches without samples are left out.
     std::vector<SampleBucket> Buckets(const std::string& plant, std::int64_t fromMs, std::int64_t toMs, int count);
+    // The time of the plant's oldest sample; none when it has no samples.
+    std::optional<std::int64_t> FirstSampleTime(const std::string& plant);
     // Number of kept discharges.
     int KeptDischarges();
 

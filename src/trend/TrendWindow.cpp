@@ -1,0 +1,262 @@
+#include "trend/TrendWindow.h"
+
+#include <QChart>
+#include <QChartView>
+#include <QComboBox>
+#include <QDateTime>
+#include <QDateTimeAxis>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineSeries>
+#include <QMouseEvent>
+#include <QValueAxis>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+#include <exception>
+#include <limits>
+
+namespace zelt {
+
+namespace {
+
+constexpr std::int64_t MinuteMs = 60 * 1000;
+
+// The spans offered, in milliseconds; 0 is everything stored.
+const std::pair<const char*, std::int64_t> Spans[] = {
+    {"10 minutes", 10 * MinuteMs}, {"1 hour", 60 * MinuteMs}, {"8 hours", 8 * 60 * MinuteMs},
+    {"24 hours", 24 * 60 * MinuteMs}, {"all stored", 0},
+};
+
+constexpr int LegendWidth = 90;
+
+// Used while the charts have not been laid out yet.
+constexpr int DefaultBuckets = 600;
+
+} // namespace
+
+TrendWindow::TrendWindow(Links links, QWidget* parent)
+    : QWidget(parent, Qt::Window)
+    , links_(std::move(links))
+{
+    setObjectName(QStringLiteral("TrendWindow"));
+    setWindowTitle(QStringLiteral("Trend"));
+    resize(900, 800);
+
+    auto* layout = new QVBoxLayout(this);
+    auto* bar = new QHBoxLayout;
+    bar->addWidget(new QLabel(QStringLiteral("Span"), this));
+    span_ = new QComboBox(this);
+    span_->setObjectName(QStringLiteral("cbSpan"));
+    for (const auto& [caption, ms] : Spans)
+        span_->addItem(QString::fromLatin1(caption), QVariant::fromValue<qint64>(ms));
+    bar->addWidget(span_);
+    status_ = new QLabel(this);
+    status_->setObjectName(QStringLiteral("lblStatus"));
+    bar->addWidget(status_, 1);
+    layout->addLayout(bar);
+    cursor_ = new QLabel(this);
+    cursor_->setObjectName(QStringLiteral("lblCursor"));
+    cursor_->setWordWrap(true);
+    cursor_->setMinimumHeight(2 * cursor_->fontMetrics().lineSpacing());
+    layout->addWidget(cursor_);
+
+    // The bus and the blocks differ fourfold: each gets its own scale.
+    layout->addWidget(AddChart(QStringLiteral("DC bus (V)"), {{"DC", "V", [](const TrendSample& s) { return s.DcVolt; }}}));
+    layout->addWidget(AddChart(QStringLiteral("Battery blocks (V)"),
+                               {{"Block 1", "V", [](const TrendSample& s) { return s.BlockVolt[0]; }},
+                                {"Block 2", "V", [](const TrendSample& s) { return s.BlockVolt[1]; }},
+                                {"Block 3", "V", [](const TrendSample& s) { return s.BlockVolt[2]; }},
+                                {"Block 4", "V", [](const TrendSample& s) { return s.BlockVolt[3]; }}}));
+    layout->addWidget(AddChart(QStringLiteral("Battery current (A)"),
+                               {{"Battery", "A", [](const TrendSample& s) { return s.BattCurrent; }}}));
+    layout->addWidget(AddChart(QStringLiteral("Temperature (\u00b0C)"),
+                               {{"Batt 1", "\u00b0C",
+                                  [](const TrendSample& s) {
+                                      return s.Batt1TempValid ? s.Batt1Temp
+                                                              : std::numeric_limits<double>::quiet_NaN();
+                                  }},
+                                {"Rack", "\u00b0C", [](const TrendSample& s) { return s.RackTemp; }}}));
+
+    connect(span_, &QComboBox::currentIndexChanged, this, [this] { Refresh(); });
+    refresh_.setInterval(5000);
+    connect(&refresh_, &QTimer::timeout, this, [this] { Refresh(); });
+}
+
+TrendWindow::~TrendWindow() = default;
+
+QChartView* TrendWindow::AddChart(const QString& title, const std::vector<TraceSpec>& specs)
+{
+    auto* chart = new QChart;
+    chart->setTitle(title);
+    chart->setMargins(QMargins(4, 0, 4, 0));
+    chart->legend()->setAlignment(Qt::AlignRight);
+    // Equal legends keep the plot areas, and so the time axes, one above the other.
+    chart->legend()->setMinimumWidth(LegendWidth);
+    chart->legend()->setMaximumWidth(LegendWidth);
+    auto* time = new QDateTimeAxis;
+    auto* values = new QValueAxis;
+    values->setLabelFormat(QStringLiteral("%5.1f"));
+    chart->addAxis(time, Qt::AlignBottom);
+    chart->addAxis(values, Qt::AlignLeft);
+    for (const TraceSpec& spec : specs) {
+        auto* series = new QLineSeries;
+        series->setName(QString::fromLatin1(spec.name));
+        chart->addSeries(series);
+        series->attachAxis(time);
+        series->attachAxis(values);
+        traces_.push_back({series, spec.unit, spec.value});
+    }
+    charts_.push_back(chart);
+    timeAxes_.push_back(time);
+    auto* view = new QChartView(chart, this);
+    view->setRenderHint(QPainter::Antialiasing);
+    view->setMouseTracking(true);
+    view->viewport()->installEventFilter(this);
+    views_.push_back(view);
+    return view;
+}
+
+QLineSeries* TrendWindow::Series(const QString& name) const
+{
+    for (const Trace& trace : traces_) {
+        if (trace.series->name() == name)
+            return trace.series;
+    }
+    return nullptr;
+}
+
+QString TrendWindow::ReadError() const
+{
+    return status_->text();
+}
+
+QString TrendWindow::CursorText() const
+{
+    return cursor_->text();
+}
+
+void TrendWindow::ShowCursor(std::int64_t timeMs)
+{
+    QStringList parts{QDateTime::fromMSecsSinceEpoch(timeMs).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))};
+    for (const Trace& trace : traces_) {
+        const QList<QPointF> points = trace.series->points();
+        // The pairs are in time order; find the last one at or before timeMs.
+        const auto after = std::upper_bound(points.begin(), points.end(), static_cast<qreal>(timeMs),
+                                            [](qreal t, const QPointF& p) { return t < p.x(); });
+        const qsizetype end = after - points.begin();
+        if (end < 2)
+            continue;
+        const double low = points[end - 2].y();
+        const double high = points[end - 1].y();
+        const QString value = low == high ? QString::number(low, 'f', 1)
+                                          : QStringLiteral("%1..%2").arg(low, 0, 'f', 1).arg(high, 0, 'f', 1);
+        parts.append(QStringLiteral("%1 %2 %3").arg(trace.series->name(), value, QString::fromUtf8(trace.unit)));
+    }
+    cursor_->setText(parts.join(QStringLiteral("   ")));
+}
+
+bool TrendWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseMove) {
+        for (QChartView* view : views_) {
+            if (view->viewport() != watched)
+                continue;
+            const QPointF scene = view->mapToScene(static_cast<QMouseEvent*>(event)->position().toPoint());
+            QChart* chart = view->chart();
+            const QPointF value = chart->mapToValue(chart->mapFromScene(scene));
+            ShowCursor(static_cast<std::int64_t>(value.x()));
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TrendWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    Refresh();
+    refresh_.start();
+}
+
+void TrendWindow::hideEvent(QHideEvent* event)
+{
+    refresh_.stop();
+    QWidget::hideEvent(event);
+}
+
+int TrendWindow::BucketCount() const
+{
+    const int width = static_cast<int>(charts_.front()->plotArea().width());
+    return width > 0 ? width : DefaultBuckets;
+}
+
+void TrendWindow::Refresh()
+{
+    const std::int64_t now = links_.Clock();
+    const std::int64_t span = span_->currentData().toLongLong();
+    std::int64_t from = now - span;
+    std::vector<SampleBucket> buckets;
+    try {
+        if (!store_) {
+            store_ = std::make_unique<SessionStore>(
+                links_.DatabasePath, QStringLiteral("trend-%1").arg(reinterpret_cast<quintptr>(this)));
+            try {
+                store_->Open();
+            } catch (...) {
+                store_.reset();
+                throw;
+            }
+        }
+        const std::string plant = links_.Plant();
+        if (span == 0)
+            from = std::min(store_->FirstSampleTime(plant).value_or(now), now);
+        // One past now, so that a sample stamped this very millisecond is drawn.
+        buckets = store_->Buckets(plant, from, now + 1, BucketCount());
+        status_->clear();
+    } catch (const std::exception& e) {
+        status_->setText(QString::fromStdString(e.what()));
+    }
+    Draw(buckets, from, now);
+}
+
+void TrendWindow::Draw(const std::vector<SampleBucket>& buckets, std::int64_t fromMs, std::int64_t toMs)
+{
+    // Each bucket becomes a vertical stroke from its lowest to its highest
+    // value, which at one bucket per pixel column looks as every sample would.
+    for (const Trace& trace : traces_) {
+        QList<QPointF> points;
+        points.reserve(static_cast<qsizetype>(buckets.size()) * 2);
+        for (const SampleBucket& b : buckets) {
+            const double low = trace.value(b.Low);
+            if (std::isnan(low))
+                continue;
+            points.append(QPointF(static_cast<qreal>(b.TimeMs), low));
+            points.append(QPointF(static_cast<qreal>(b.TimeMs), trace.value(b.High)));
+        }
+        trace.series->replace(points);
+    }
+    const bool days = toMs - fromMs > 24 * 60 * MinuteMs;
+    for (QDateTimeAxis* axis : timeAxes_) {
+        axis->setFormat(days ? QStringLiteral("dd.MM HH:mm") : QStringLiteral("HH:mm"));
+        axis->setRange(QDateTime::fromMSecsSinceEpoch(fromMs), QDateTime::fromMSecsSinceEpoch(std::max(toMs, fromMs + 1)));
+    }
+    for (QChart* chart : charts_) {
+        double low = std::numeric_limits<double>::max();
+        double high = std::numeric_limits<double>::lowest();
+        for (QAbstractSeries* series : chart->series()) {
+            for (const QPointF& p : static_cast<QLineSeries*>(series)->points()) {
+                low = std::min(low, p.y());
+                high = std::max(high, p.y());
+            }
+        }
+        auto* axis = static_cast<QValueAxis*>(chart->axes(Qt::Vertical).front());
+        const double margin = std::max((high - low) / 20, 0.5);
+        if (low > high)
+            axis->setRange(0, 1);
+        else
+            axis->setRange(low - margin, high + margin);
+    }
+}
+
+} // namespace zelt

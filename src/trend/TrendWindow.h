@@ -1,0 +1,89 @@
+#pragma once
+
+// The "Trend" window: the recorded samples of the current plant on stacked
+// charts sharing one time axis (DC bus, block voltages, battery current,
+// temperatures). It reads the session database on its own
+// connection, reduced to a lowest and a highest value per pixel column, and
+// re-reads it every few seconds while shown so that it follows the live
+// stream. A database that cannot be read leaves the charts empty.
+
+#include "trend/SessionStore.h"
+
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QChart;
+class QChartView;
+class QComboBox;
+class QDateTimeAxis;
+class QLabel;
+class QLineSeries;
+
+namespace zelt {
+
+class TrendWindow : public QWidget {
+public:
+    struct Links {
+        QString DatabasePath;
+        std::function<std::string()> Plant;  // the plant the recorder writes
+        std::function<std::int64_t()> Clock; // PC time, UTC milliseconds
+    };
+
+    explicit TrendWindow(Links links, QWidget* parent = nullptr);
+    ~TrendWindow() override;
+
+    // Reads the selected span from the database and redraws.
+    void Refresh();
+
+    QComboBox* SpanBox() const { return span_; }
+    // The series by name: "DC", "Block 1".."Block 4", "Battery", "Batt 1", "Rack".
+    QLineSeries* Series(const QString& name) const;
+    // What the last refresh could not read; empty when it succeeded.
+    QString ReadError() const;
+    // Shows every series' value at timeMs (the mouse's time on a chart) in
+    // the cursor line: the drawn bucket at or before it, as "low..high" when
+    // the bucket's values differ.
+    void ShowCursor(std::int64_t timeMs);
+    QString CursorText() const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    struct Trace {
+        QLineSeries* series;
+        const char* unit;
+        double (*value)(const TrendSample&);
+    };
+    struct TraceSpec {
+        const char* name;
+        const char* unit;
+        double (*value)(const TrendSample&);
+    };
+
+    QChartView* AddChart(const QString& title, const std::vector<TraceSpec>& specs);
+    void Draw(const std::vector<SampleBucket>& buckets, std::int64_t fromMs, std::int64_t toMs);
+    int BucketCount() const;
+
+    Links links_;
+    std::unique_ptr<SessionStore> store_;
+    QComboBox* span_ = nullptr;
+    QLabel* status_ = nullptr;
+    QLabel* cursor_ = nullptr;
+    std::vector<QChartView*> views_;
+    std::vector<Trace> traces_;
+    std::vector<QChart*> charts_;
+    std::vector<QDateTimeAxis*> timeAxes_;
+    QTimer refresh_;
+};
+
+} // namespace zelt

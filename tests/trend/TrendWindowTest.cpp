@@ -1,0 +1,142 @@
+#include "trend/SessionStore.h"
+#include "trend/TrendWindow.h"
+
+#include <QComboBox>
+#include <QLineSeries>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace zelt {
+namespace {
+
+constexpr std::int64_t T0 = 1'700'000'000'000;
+constexpr int Count = 3000; // one sample every 200 ms: ten minutes
+const std::string Plant = "COM1/0011223344AA";
+
+// Every series rises from its own start, so that a swapped column or a
+// bucket's lowest value drawn twice shows.
+TrendSample Ramp(int i, double offset)
+{
+    TrendSample s;
+    s.TimeMs = T0 + i * 200LL;
+    const double step = i * 0.1;
+    s.DcVolt = 48 + offset + step;
+    s.BattCurrent = -30 + offset + i / 100;
+    s.Batt1Temp = 20 + offset + step;
+    s.Batt1TempValid = true;
+    s.RackTemp = 25 + offset + step;
+    for (int b = 0; b < 4; ++b)
+        s.BlockVolt[b] = 12 + 10 * b + offset + step;
+    return s;
+}
+
+class TrendWindowTest : public ::testing::Test {
+protected:
+    void Fill()
+    {
+        SessionStore store(path, QStringLiteral("fill"));
+        store.Open();
+        std::vector<StoredSample> samples;
+        for (int i = 0; i < Count; ++i) {
+            samples.push_back({Plant, Ramp(i, 0)});
+            samples.push_back({"COM2/0011223344BB", Ramp(i, 500)}); // another plant, never drawn
+        }
+        store.Append(samples, {});
+    }
+    std::unique_ptr<TrendWindow> Open(const QString& database, std::int64_t now, int span)
+    {
+        auto window = std::make_unique<TrendWindow>(
+            TrendWindow::Links{database, [] { return Plant; }, [now] { return now; }});
+        window->SpanBox()->setCurrentIndex(span);
+        window->show();
+        window->Refresh();
+        return window;
+    }
+
+    QTemporaryDir dir;
+    QString path = dir.filePath(QStringLiteral("sessions.sqlite"));
+};
+
+TEST_F(TrendWindowTest, DrawsEachSeriesAsTheLowestAndHighestOfEveryBucket)
+{
+    Fill();
+    const auto window = Open(path, T0 + 10 * 60 * 1000, 0);
+    ASSERT_EQ(window->ReadError(), QString());
+    const TrendSample first = Ramp(0, 0);
+    const TrendSample last = Ramp(Count - 1, 0);
+    const struct {
+        const char* series;
+        double (*value)(const TrendSample&);
+    } rows[] = {
+        {"DC", [](const TrendSample& s) { return s.DcVolt; }},
+        {"Block 1", [](const TrendSample& s) { return s.BlockVolt[0]; }},
+        {"Block 2", [](const TrendSample& s) { return s.BlockVolt[1]; }},
+        {"Block 3", [](const TrendSample& s) { return s.BlockVolt[2]; }},
+        {"Block 4", [](const TrendSample& s) { return s.BlockVolt[3]; }},
+        {"Battery", [](const TrendSample& s) { return s.BattCurrent; }},
+        {"Batt 1", [](const TrendSample& s) { return s.Batt1Temp; }},
+        {"Rack", [](const TrendSample& s) { return s.RackTemp; }},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.series);
+        const QList<QPointF> points = window->Series(QString::fromLatin1(row.series))->points();
+        ASSERT_GE(points.size(), 4);
+        EXPECT_EQ(points.front(), QPointF(T0, row.value(first)));
+        EXPECT_DOUBLE_EQ(points.back().y(), row.value(last));
+        for (qsizetype i = 0; i + 1 < points.size(); i += 2) {
+            EXPECT_EQ(points[i].x(), points[i + 1].x());
+            EXPECT_LE(points[i].y(), points[i + 1].y());
+        }
+    }
+    // A bucket holds several samples of the ramp: its stroke spans them.
+    const QList<QPointF> dc = window->Series(QStringLiteral("DC"))->points();
+    EXPECT_LT(dc[0].y(), dc[1].y());
+
+    // The cursor reads every series out of the bucket under it.
+    window->ShowCursor(T0 + 1);
+    for (const char* reading : {"DC 48.0..", "Block 2 22.0..", "Battery -30.0 A", "Rack 25.0.."})
+        EXPECT_TRUE(window->CursorText().contains(QString::fromUtf8(reading))) << reading;
+    window->ShowCursor(T0 - 1);
+    EXPECT_FALSE(window->CursorText().contains(QStringLiteral("DC")));
+}
+
+TEST_F(TrendWindowTest, ShowsTheSelectedSpanEndingNow)
+{
+    Fill();
+    constexpr std::int64_t Hour = 3600 * 1000;
+    const struct {
+        int span;
+        std::int64_t now;
+        bool drawn;
+    } rows[] = {
+        {0, T0 + 20 * 60 * 1000, false}, {1, T0 + Hour / 2, true}, {1, T0 + 2 * Hour, false},
+        {2, T0 + 7 * Hour, true},        {3, T0 + 23 * Hour, true}, {3, T0 + 25 * Hour, false},
+        {4, T0 + 90 * 24 * Hour, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.span);
+        const auto window = Open(path, row.now, row.span);
+        const QList<QPointF> dc = window->Series(QStringLiteral("DC"))->points();
+        EXPECT_EQ(!dc.isEmpty(), row.drawn);
+        if (row.drawn)
+            EXPECT_EQ(dc.front().x(), T0);
+    }
+}
+
+TEST_F(TrendWindowTest, AnEmptyOrUnreadableDatabaseLeavesTheChartsEmpty)
+{
+    const struct {
+        QString database;
+        bool error;
+    } rows[] = {{path, false}, {QStringLiteral("/dev/null/sessions.sqlite"), true}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.database.toStdString());
+        const auto window = Open(row.database, T0, 4);
+        EXPECT_TRUE(window->Series(QStringLiteral("DC"))->points().isEmpty());
+        EXPECT_EQ(window->ReadError().isEmpty(), !row.error);
+    }
+}
+
+} // namespace
+} // namespace zelt
