@@ -33,7 +33,6 @@ TEST(Options, Refusals)
         {"--port"}, {"--port", "COM9"}, {"--port", "/dev/pts/1"}, {"--history", "-1"}, {"--history", "201"},
         {"--history", "5x"}, {"--history-silent-from", "0"}, {"--history-silent-from", "201"}, {"--rate", "0"}, {"--rate", "fast"}, {"--rate", "5.5"}, {"--verbose"}, {"--battery", "bad"},
         {"--discharge", "19"}, {"--discharge", "601"}, {"--capacity", "0"}, {"--capacity", "101"},
-        {"--port", "COM2", "--device", "/dev/ttyS0"},
         {"--port", "COM2", "--device", "/dev/ttyS0"}, {"--listen", "0"}, {"--listen", "65536"},
         {"--port", "COM2", "--listen", "4001"},
     };

@@ -12,7 +12,9 @@
 //   initial-charge.png, clock.png, test-date.png, test-date-confirm.png
 //                            the other battery dialogs;
 //   port.png                 the port dialog;
-//   connect-box.png          the box shown while a network line connects.
+//   connect-box.png          the box shown while a network line connects;
+//   trend.png                the Trend window over a simulated 20-minute
+//                            discharge test, recorded into a temporary store.
 // Used to keep the README's pictures true.
 
 #include "app/MainForm.h"
@@ -22,6 +24,13 @@
 #include "battery/TfrmSetDisch.h"
 #include "battery/TfrmSetTime.h"
 #include "battery/TfrmShow.h"
+#include "protocol/FrameCodec.h"
+#include "sim/DischargeModel.h"
+#include "sim/PlantModel.h"
+#include "sim/Records.h"
+#include "status/StatusMonitor.h"
+#include "trend/SessionRecorder.h"
+#include "trend/TrendWindow.h"
 #include "config/TForm1.h"
 #include "config/TfrmADSetting.h"
 #include "config/TfrmAlarm.h"
@@ -37,11 +46,13 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <arpa/inet.h>
@@ -241,6 +252,51 @@ bool SaveConnectBox(zelt::TMain_Form& window, const QDir& dir)
     return saved;
 }
 
+// Plays a discharge test of the simulated plant through the decoders into a
+// session store, one record set a simulated second, and grabs the Trend
+// window on the hour that holds it, the cursor in the discharge.
+bool SaveTrend(const QDir& dir)
+{
+    QTemporaryDir storeDir;
+    const QString path = storeDir.filePath(QStringLiteral("sessions.sqlite"));
+    const QDateTime t0(QDate(2026, 6, 1), QTime(8, 0), Qt::UTC);
+    zelt::sim::PlantState plant = zelt::sim::MakePlant(zelt::sim::Scenario{}, t0);
+    zelt::sim::StartDischarge(plant, t0.addSecs(5 * 60), 20, false);
+    const auto received = [](char letter, const std::string& payload) {
+        return zelt::EncodeFrame(std::string(1, letter) + payload).substr(2);
+    };
+
+    QTabWidget pages;
+    std::uint8_t alertShown = 0;
+    zelt::TfrmShow alert{alertShown};
+    zelt::StatusMonitor monitor{pages, alertShown, alert};
+    std::int64_t now = t0.toMSecsSinceEpoch();
+    {
+        zelt::SessionRecorder recorder(path, zelt::RecorderSettings{},
+                                       {[] { return QStringLiteral("COM1"); }, [](const QString&) {}, [&now] { return now; }});
+        monitor.SetListener(&recorder);
+        for (int second = 0; second < 60 * 60; ++second) {
+            const QDateTime t = t0.addSecs(second);
+            now = t.toMSecsSinceEpoch();
+            zelt::sim::AdvancePlant(plant, t);
+            monitor.DecodeAlarmStatus(received('K', zelt::sim::EncodeAlarmStatus(plant)));
+            monitor.DecodeRectifierStatus(received('R', zelt::sim::EncodeRectifierStatus(plant, t)));
+        }
+        monitor.SetListener(nullptr);
+    }
+
+    const std::string plantKey = "COM1/" + plant.network.mac;
+    zelt::TrendWindow trend({path, [plantKey] { return plantKey; }, [&now] { return now; }});
+    trend.resize(900, 800);
+    trend.SpanBox()->setCurrentIndex(1); // 1 hour
+    trend.show();
+    trend.Refresh();
+    trend.ShowCursor(t0.addSecs(15 * 60).toMSecsSinceEpoch());
+    const bool saved = Grab(trend, dir, QStringLiteral("trend"));
+    trend.hide();
+    return saved;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -263,6 +319,6 @@ int main(int argc, char** argv)
 
     const bool written = SaveMainTabs(window, dir) && SaveConfigDialogs(window, dir) && SaveHistory(window, dir)
         && SaveBatteryWindows(window, controller, dir) && SavePortDialog(window, dir)
-        && SaveConnectBox(window, dir);
+        && SaveConnectBox(window, dir) && SaveTrend(dir);
     return written ? 0 : 1;
 }
