@@ -86,7 +86,7 @@ TrendWindow::TrendWindow(Links links, QWidget* parent)
 
 TrendWindow::~TrendWindow() = default;
 
-QChartView* TrendWindow::AddChart(const QString& title, const std::vector<TraceSpec>& specs)
+QChartView* TrendWindow::AddChart(const QString& title, const std::vector<TraceSpec>& wanted)
 {
     auto* chart = new QChart;
     chart->setTitle(title);
@@ -100,13 +100,13 @@ QChartView* TrendWindow::AddChart(const QString& title, const std::vector<TraceS
     values->setLabelFormat(QStringLiteral("%5.1f"));
     chart->addAxis(time, Qt::AlignBottom);
     chart->addAxis(values, Qt::AlignLeft);
-    for (const TraceSpec& spec : specs) {
+    for (const TraceSpec& trace : wanted) {
         auto* series = new QLineSeries;
-        series->setName(QString::fromLatin1(spec.name));
+        series->setName(QString::fromLatin1(trace.name));
         chart->addSeries(series);
         series->attachAxis(time);
         series->attachAxis(values);
-        traces_.push_back({series, spec.unit, spec.value});
+        traces_.push_back({series, trace.unit, trace.value});
     }
     charts_.push_back(chart);
     timeAxes_.push_back(time);

@@ -70,7 +70,7 @@ private:
         double (*value)(const TrendSample&);
     };
 
-    QChartView* AddChart(const QString& title, const std::vector<TraceSpec>& specs);
+    QChartView* AddChart(const QString& title, const std::vector<TraceSpec>& wanted);
     void Draw(const std::vector<SampleBucket>& buckets, std::int64_t fromMs, std::int64_t toMs);
     int BucketCount() const;
 
