@@ -5,8 +5,7 @@
 #include "sim/Options.h"
 #include "sim/PortAlias.h"
 #include "sim/SerialLine.h"
-#include "sim/SignalDischarge.h"
-#include "sim/SignalQuit.h"
+#include "sim/SignalAction.h"
 #include "sim/TcpListener.h"
 #include "ui/StandardError.h"
 
@@ -29,7 +28,7 @@ void PrintLine(const std::string& line)
 int Run(const zelt::sim::SimOptions& options, QCoreApplication& app)
 {
     using namespace zelt::sim;
-    SignalQuit signalQuit;
+    const SignalAction signalQuit({SIGINT, SIGTERM, SIGHUP}, [] { QCoreApplication::quit(); });
     if (options.listen != 0) {
         TcpListener listener(options.listen, options.scenario, PrintLine);
         PrintLine("zelt6380-sim: listening on 127.0.0.1:" + std::to_string(options.listen));
@@ -54,7 +53,7 @@ int Run(const zelt::sim::SimOptions& options, QCoreApplication& app)
     FakeController controller(fd, options.scenario);
     controller.setLogSink(PrintLine);
     controller.startPushing();
-    const SignalDischarge signalDischarge([&controller] {
+    const SignalAction signalDischarge({SIGUSR1}, [&controller] {
         controller.startDischarge();
         PrintLine("zelt6380-sim: discharge test started");
     });
