@@ -69,10 +69,11 @@ DischargeList::DischargeList(const TrendWindow::Links& links, QWidget* parent)
     table_->verticalHeader()->hide();
     chart_ = new QChartView(NewDischargeChart({}), split);
     chart_->setRenderHint(QPainter::Antialiasing);
+    chart_->setMinimumSize(360, 200);
     split->addWidget(table_);
     split->addWidget(chart_);
-    split->setStretchFactor(0, 3);
-    split->setStretchFactor(1, 2);
+    split->setStretchFactor(0, 1);
+    split->setStretchFactor(1, 1);
     layout->addWidget(split);
 
     connect(table_, &QTableWidget::itemSelectionChanged, this, [this] { RunGuarded([this] { ShowSelected(); }); });

@@ -27,6 +27,7 @@ class QTableWidget;
 namespace zelt {
 
 class DischargeList : public QWidget {
+    Q_OBJECT
 public:
     explicit DischargeList(const TrendWindow::Links& links, QWidget* parent = nullptr);
     ~DischargeList() override;

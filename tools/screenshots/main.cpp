@@ -301,9 +301,9 @@ bool SaveTrend(const QDir& dir)
     trend.Refresh();
     auto* discharges = trend.findChild<zelt::DischargeList*>();
     discharges->Table()->selectRow(0);
-    discharges->ExportPdf(dir.path());
     trend.ShowCursor(t0.addSecs(15 * 60).toMSecsSinceEpoch());
     const bool saved = Grab(trend, dir, QStringLiteral("trend"));
+    discharges->ExportPdf(dir.path());
     trend.hide();
     return saved;
 }
