@@ -54,6 +54,9 @@ DischargeList::DischargeList(const TrendWindow::Links& links, QWidget* parent)
         button->setEnabled(false);
         bar->addWidget(button);
     }
+    saved_ = new QLabel(this);
+    saved_->setObjectName(QStringLiteral("lblSaved"));
+    bar->addWidget(saved_, 1);
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("lblDischargeStatus"));
     bar->addWidget(status_, 1);
@@ -171,8 +174,12 @@ void DischargeList::ShowSelected()
     if (span != shown_) {
         shown_ = span;
         samples_.clear();
-        if (d != nullptr && store_)
-            samples_ = store_->Samples(plant_, span.first, span.second + 1);
+        try {
+            if (d != nullptr && store_)
+                samples_ = store_->Samples(plant_, span.first, span.second + 1);
+        } catch (const std::exception& e) {
+            status_->setText(QString::fromStdString(e.what()));
+        }
         QChart* old = chart_->chart();
         chart_->setChart(NewDischargeChart(samples_));
         delete old;
@@ -189,7 +196,7 @@ void DischargeList::ExportCsv(const QString& folder)
     if (d == nullptr)
         return;
     try {
-        status_->setText(QStringLiteral("Saved ") + SaveCsvReport(folder, plant_, *d, samples_).join(QStringLiteral(", ")));
+        saved_->setText(QStringLiteral("Saved ") + SaveCsvReport(folder, plant_, *d, samples_).join(QStringLiteral(", ")));
     } catch (const std::exception& e) {
         ShowMessage(MessageKind::Error, QStringLiteral("The CSV files could not be saved."), QString::fromStdString(e.what()),
                     this);
@@ -202,7 +209,7 @@ void DischargeList::ExportPdf(const QString& folder)
     if (d == nullptr)
         return;
     try {
-        status_->setText(QStringLiteral("Saved ") + SavePdfReport(folder, plant_, *d, samples_));
+        saved_->setText(QStringLiteral("Saved ") + SavePdfReport(folder, plant_, *d, samples_));
     } catch (const std::exception& e) {
         ShowMessage(MessageKind::Error, QStringLiteral("The PDF file could not be saved."), QString::fromStdString(e.what()),
                     this);

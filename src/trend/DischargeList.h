@@ -43,7 +43,7 @@ public:
     QTableWidget* Table() const { return table_; }
     QChartView* ChartView() const { return chart_; }
     QPushButton* UseButton() const { return use_; }
-    // What the last refresh could not read, or the files last written.
+    // What the last refresh could not read.
     QString StatusText() const;
 
 protected:
@@ -69,7 +69,8 @@ private:
     QPushButton* csv_ = nullptr;
     QPushButton* pdf_ = nullptr;
     QPushButton* use_ = nullptr;
-    QLabel* status_ = nullptr;
+    QLabel* saved_ = nullptr;  // the files last written
+    QLabel* status_ = nullptr; // what could not be read
     QTimer refresh_;
 };
 

@@ -72,6 +72,14 @@ void DrawSummaryTable(QPainter& painter, const FoundDischarge& discharge, QRectF
     }
 }
 
+QString ReportPath(const QString& folder, const std::string& plant, const FoundDischarge& discharge,
+                   const QString& ending)
+{
+    if (!QDir().mkpath(folder))
+        throw std::runtime_error(("Cannot create the folder " + QDir::toNativeSeparators(folder)).toStdString());
+    return QDir(folder).filePath(ReportBaseName(plant, discharge.Figures.StartMs) + ending);
+}
+
 } // namespace
 
 QString KindText(DischargeKind kind)
@@ -232,18 +240,6 @@ QString ReportBaseName(const std::string& plant, std::int64_t startMs)
     return QStringLiteral("discharge-%1-%2")
         .arg(FileNamePlant(plant), QDateTime::fromMSecsSinceEpoch(startMs).toString(QStringLiteral("yyyyMMdd-HHmm")));
 }
-
-namespace {
-
-QString ReportPath(const QString& folder, const std::string& plant, const FoundDischarge& discharge,
-                   const QString& ending)
-{
-    if (!QDir().mkpath(folder))
-        throw std::runtime_error(("Cannot create the folder " + QDir::toNativeSeparators(folder)).toStdString());
-    return QDir(folder).filePath(ReportBaseName(plant, discharge.Figures.StartMs) + ending);
-}
-
-} // namespace
 
 QStringList SaveCsvReport(const QString& folder, const std::string& plant, const FoundDischarge& discharge,
                           const std::vector<TrendSample>& samples)

@@ -107,7 +107,7 @@ void SessionStore::Open()
     Exec(QStringLiteral("CREATE INDEX IF NOT EXISTS samples_by_plant ON samples(plant, t)"));
     // The few discharging samples, so that finding the discharges of a long
     // store does not read every sample.
-    Exec(QStringLiteral("CREATE INDEX IF NOT EXISTS discharging_samples ON samples(plant, t) WHERE batt_a < 0"));
+    Exec(QStringLiteral("CREATE INDEX IF NOT EXISTS discharging_samples ON samples(plant, t, batt_a) WHERE batt_a < 0"));
     Exec(QStringLiteral("CREATE TABLE IF NOT EXISTS events(t INTEGER NOT NULL, plant TEXT NOT NULL, "
                         "alarm TEXT NOT NULL, state INTEGER NOT NULL)"));
     Exec(QStringLiteral("CREATE TABLE IF NOT EXISTS discharges(plant TEXT NOT NULL, start_t INTEGER NOT NULL, "

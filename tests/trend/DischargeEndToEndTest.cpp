@@ -12,6 +12,7 @@
 #include "trend/DischargeList.h"
 #include "trend/DischargeReport.h"
 #include "trend/SessionRecorder.h"
+#include "ui/MessageBox.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -95,6 +96,11 @@ TEST(DischargeEndToEnd, SimulatedTestIsListedAndFillsTheBatteryWindow)
             EXPECT_EQ(expected[column].toStdString(), text);
     }
     list.Table()->selectRow(0);
+    QStringList messages;
+    SetMessageSink([&messages](MessageKind, const QString& text, const QString&) { messages.append(text); });
+    list.ExportPdf(path + QStringLiteral("/folder")); // under a file: no folder can be made there
+    SetMessageSink({});
+    EXPECT_EQ(messages, QStringList{QStringLiteral("The PDF file could not be saved.")});
     list.UseButton()->click();
     ASSERT_EQ(handedOver, std::lround(*f.C25));
 
