@@ -430,9 +430,15 @@ void TMain_Form::TrendClick()
 {
     RunGuarded([&] {
         if (!trend_) {
+            const RecorderSettings settings = LoadRecorderSettings();
             trend_ = std::make_unique<TrendWindow>(TrendWindow::Links{
                 SessionDatabasePath(), [this] { return recorder_->Plant(); },
-                [] { return QDateTime::currentMSecsSinceEpoch(); }});
+                [] { return QDateTime::currentMSecsSinceEpoch(); },
+                [this, settings] { return CapacityBasisFor(settings, status_->Snapshot()); }, settings.Detection,
+                [this](int ampHours) {
+                    battDisch_->FillDtCapacityAfterReply(ampHours);
+                    SpeedButton3Click();
+                }});
         }
         trend_->show();
         trend_->raise();

@@ -279,10 +279,19 @@ void TBattDisch::ApplyBattTestBody()
     // A Save's 'G' waiting for its tick is not replaced by the next 'L'.
     if (BattTestPending == 1 && !SaveQueued())
         links_.scheduler.PostCommand(KindBattLoad);
-    if (BattTestBody == BattTestApplied)
-        return;
-    BattTestApplied = BattTestBody;
-    ApplyBody(BattTestBody);
+    if (BattTestBody != BattTestApplied) {
+        BattTestApplied = BattTestBody;
+        ApplyBody(BattTestBody);
+    }
+    if (dtCapacityAfterReply_ && BattTestPending == 0) {
+        edtDTCapa->setText(QString::number(*dtCapacityAfterReply_));
+        dtCapacityAfterReply_.reset();
+    }
+}
+
+void TBattDisch::FillDtCapacityAfterReply(int ampHours)
+{
+    dtCapacityAfterReply_ = ampHours;
 }
 
 void TBattDisch::ApplyBody(std::string rest)

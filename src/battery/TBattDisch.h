@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 class QComboBox;
@@ -78,6 +79,9 @@ public:
     // Tick of Timer1: repeats the request while no reply is in and applies a
     // body not applied yet.
     void ApplyBattTestBody();
+    // Puts ampHours into "This DT Capacity" once the window has shown the
+    // controller's next 'L' reply, so that the reply does not overwrite it.
+    void FillDtCapacityAfterReply(int ampHours);
     void EvaluateCapacity(); // "Set"
     void btnSettingClick();  // "Save"
     // The scheduler has written the 'G' command that Save posted: the alert
@@ -134,6 +138,7 @@ private:
     bool SaveQueued() const;
 
     BattDischLinks links_;
+    std::optional<int> dtCapacityAfterReply_;
     std::unique_ptr<TfrmDataSetCheck> frmDataSetCheck_;
     std::unique_ptr<TfrmSetDate> frmSetDate_;
 };

@@ -135,11 +135,15 @@ QString SaveHistoryWorkbook(const XlsSheet& sheet, const QString& folder, const 
     if (!QDir().mkpath(folder))
         throw std::runtime_error(("Cannot create the folder " + QDir::toNativeSeparators(folder)).toStdString());
     const QString path = QDir(folder).filePath(HistoryFileName(now));
+    SaveFileWhole(path, bytes);
+    return path;
+}
+
+void SaveFileWhole(const QString& path, const QByteArray& bytes)
+{
     QSaveFile file(path);
-    // Written in full to a temporary file beside it, then renamed over the name.
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
         throw std::runtime_error((QDir::toNativeSeparators(path) + QStringLiteral(": ") + file.errorString()).toStdString());
-    return path;
 }
 
 } // namespace zelt

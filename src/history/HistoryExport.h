@@ -42,6 +42,11 @@ bool IsSystemFolder(const QString& folder, const QString& installPrefix);
 // system folder) and writable; otherwise the user's documents folder.
 QString HistoryExportFolder();
 
+// Writes bytes to path through a temporary file beside it, renamed over the
+// name once complete on disk: a failure leaves no half-written file. Throws
+// std::runtime_error with the path and the system's reason.
+void SaveFileWhole(const QString& path, const QByteArray& bytes);
+
 // Writes the workbook into folder under the name of now, through a temporary
 // file renamed over the final name once it is complete on disk. Returns the
 // full path; throws std::runtime_error with the system's reason.

@@ -89,7 +89,13 @@ DischargeFigures MeasureDischarge(const std::vector<TrendSample>& samples, const
     f.EndMs = last.TimeMs;
     f.AmpHours = AmpHoursDelivered(samples, span.First, span.Last, &f.Gaps);
     f.StartVolt = first.DcVolt;
-    f.EndVolt = last.DcVolt;
+    // The span ends on the first sample of the run that ended it, when the
+    // current may already be charging the battery: the end voltage is that of
+    // the last sample still discharging.
+    std::size_t end = span.Last;
+    while (end > span.First && samples[end].BattCurrent >= 0)
+        --end;
+    f.EndVolt = samples[end].DcVolt;
     f.LowestBlockVolt = first.BlockVolt[0];
     double lowestDc = first.DcVolt;
     double tempSum = 0;

@@ -1,5 +1,7 @@
 #include "trend/RecorderSettings.h"
 
+#include "status/StatusSnapshot.h"
+
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -15,6 +17,12 @@ RecorderSettings LoadRecorderSettings()
     s.Detection.HoldMs = file.value(QStringLiteral("dischargeHoldSeconds"), 10).toLongLong() * 1000;
     s.EndVolt = file.value(QStringLiteral("endVolt"), s.EndVolt).toDouble();
     return s;
+}
+
+CapacityBasis CapacityBasisFor(const RecorderSettings& settings, const StatusSnapshot& snapshot)
+{
+    const double endVolt = settings.EndVolt > 0 ? settings.EndVolt : snapshot.DischargeAbortVolt / 10.0;
+    return {endVolt, snapshot.ExtBattStrings, snapshot.BattTypeIndex == 0};
 }
 
 QString SessionDatabasePath()

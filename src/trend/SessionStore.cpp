@@ -105,6 +105,9 @@ void SessionStore::Open()
                         "block1 INTEGER, block2 INTEGER, block3 INTEGER, block4 INTEGER, flags INTEGER, "
                         "ctrl_date TEXT, ctrl_time TEXT)"));
     Exec(QStringLiteral("CREATE INDEX IF NOT EXISTS samples_by_plant ON samples(plant, t)"));
+    // The few discharging samples, so that finding the discharges of a long
+    // store does not read every sample.
+    Exec(QStringLiteral("CREATE INDEX IF NOT EXISTS discharging_samples ON samples(plant, t, batt_a) WHERE batt_a < 0"));
     Exec(QStringLiteral("CREATE TABLE IF NOT EXISTS events(t INTEGER NOT NULL, plant TEXT NOT NULL, "
                         "alarm TEXT NOT NULL, state INTEGER NOT NULL)"));
     Exec(QStringLiteral("CREATE TABLE IF NOT EXISTS discharges(plant TEXT NOT NULL, start_t INTEGER NOT NULL, "
@@ -273,6 +276,24 @@ std::optional<std::int64_t> SessionStore::FirstSampleTime(const std::string& pla
     if (!q.next() || q.value(0).isNull())
         return std::nullopt;
     return q.value(0).toLongLong();
+}
+
+std::vector<std::int64_t> SessionStore::DischargingTimes(const std::string& plant, double thresholdAmps,
+                                                        std::int64_t fromMs)
+{
+    QSqlQuery q(db_);
+    q.setForwardOnly(true);
+    // "batt_a < 0" as the index has it, so that the index serves the query.
+    q.prepare(QStringLiteral("SELECT t FROM samples WHERE plant = ? AND t >= ? AND batt_a < 0 AND batt_a < ? ORDER BY t"));
+    q.bindValue(0, QString::fromStdString(plant));
+    q.bindValue(1, static_cast<qint64>(fromMs));
+    q.bindValue(2, -thresholdAmps);
+    if (!q.exec())
+        Fail(QStringLiteral("cannot read ") + path_, q.lastError());
+    std::vector<std::int64_t> times;
+    while (q.next())
+        times.push_back(q.value(0).toLongLong());
+    return times;
 }
 
 int SessionStore::KeptDischarges()

@@ -67,6 +67,9 @@ public:
     std::vector<SampleBucket> Buckets(const std::string& plant, std::int64_t fromMs, std::int64_t toMs, int count);
     // The time of the plant's oldest sample; none when it has no samples.
     std::optional<std::int64_t> FirstSampleTime(const std::string& plant);
+    // Times from fromMs on of the plant's samples whose battery current is
+    // below minus thresholdAmps, in order.
+    std::vector<std::int64_t> DischargingTimes(const std::string& plant, double thresholdAmps, std::int64_t fromMs);
     // Number of kept discharges.
     int KeptDischarges();
 

@@ -1,5 +1,7 @@
 #include "trend/TrendWindow.h"
 
+#include "trend/DischargeList.h"
+
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
@@ -78,6 +80,8 @@ TrendWindow::TrendWindow(Links links, QWidget* parent)
                                                               : std::numeric_limits<double>::quiet_NaN();
                                   }},
                                 {"Rack", "\u00b0C", [](const TrendSample& s) { return s.RackTemp; }}}));
+
+    layout->addWidget(new DischargeList(links_, this));
 
     connect(span_, &QComboBox::currentIndexChanged, this, [this] { Refresh(); });
     refresh_.setInterval(5000);

@@ -34,6 +34,11 @@ public:
         QString DatabasePath;
         std::function<std::string()> Plant;  // the plant the recorder writes
         std::function<std::int64_t()> Clock; // PC time, UTC milliseconds
+        // What the discharge list measures against, read at each of its refreshes.
+        std::function<CapacityBasis()> Basis;
+        DetectionSettings Detection;
+        // "Use as This DT Capacity": the battery window with this capacity.
+        std::function<void(int ampHours)> UseAsDtCapacity;
     };
 
     explicit TrendWindow(Links links, QWidget* parent = nullptr);

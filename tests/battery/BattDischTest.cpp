@@ -124,6 +124,26 @@ TEST_F(BattDisch, SameBodyAppliedOnceUntilTheNextOpening)
     EXPECT_EQ(Text(window.edtDT), "100");
 }
 
+TEST_F(BattDisch, CapacityHandedOverGoesInAfterTheReplyIsShown)
+{
+    // The body held from before the opening, its latest capacity; the reply is DegradedBody.
+    const std::pair<std::string, const char*> cases[] = {{"2014123121100090" "21", "90"}, {DegradedBody, "85"}};
+    for (const auto& [before, latest] : cases) {
+        Apply(before);
+        window.FillDtCapacityAfterReply(164);
+        window.Opening();
+        window.ApplyBattTestBody();
+        EXPECT_EQ(Text(window.edtDTCapa), latest) << "filled before the reply";
+        Reply(DegradedBody);
+        window.ApplyBattTestBody();
+        EXPECT_EQ(Text(window.edtDTCapa), "164") << latest;
+        EXPECT_EQ(Text(window.pnlCapaPrev), "164") << latest; // 164 * 100 / 100
+        window.edtDTCapa->setText(QStringLiteral("70"));
+        window.ApplyBattTestBody();
+        EXPECT_EQ(Text(window.edtDTCapa), "70") << "filled more than once";
+    }
+}
+
 TEST_F(BattDisch, ReplyAfterTheWindowClosedIsAppliedToTheHiddenWindow)
 {
     window.Opening();

@@ -156,6 +156,17 @@ TEST(Measure, WorkedExample)
     EXPECT_EQ(*f.Verdict, 1);
 }
 
+TEST(Measure, EndVoltageIsTheLastDischargingOne)
+{
+    std::vector<TrendSample> samples = Discharge(32, 1, 20, 45);
+    TrendSample charging = samples.back();
+    charging.TimeMs += 5000;
+    charging.BattCurrent = 10;
+    charging.DcVolt = 56;
+    samples.push_back(charging);
+    EXPECT_EQ(MeasureDischarge(samples, {0, samples.size() - 1}, {44, 2, true}).EndVolt, 45);
+}
+
 TEST(Measure, PartialOrWithoutSensor)
 {
     std::vector<TrendSample> samples = Discharge(32, 1, 20, 45);

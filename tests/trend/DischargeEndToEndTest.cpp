@@ -1,15 +1,23 @@
 // A simulated discharge test through the decoders, the recorder and its
 // database into the analysis, on an injected clock: one record set a second.
 
+#include "battery/TBattDisch.h"
 #include "battery/TfrmShow.h"
 #include "protocol/FrameCodec.h"
+#include "protocol/Scheduler.h"
 #include "sim/DischargeModel.h"
 #include "sim/PlantModel.h"
 #include "sim/Records.h"
 #include "status/StatusMonitor.h"
+#include "trend/DischargeList.h"
+#include "trend/DischargeReport.h"
 #include "trend/SessionRecorder.h"
+#include "ui/MessageBox.h"
 
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <atomic>
 #include <gtest/gtest.h>
@@ -23,7 +31,7 @@ std::string Received(char letter, const std::string& payload)
     return EncodeFrame(std::string(1, letter) + payload).substr(2);
 }
 
-TEST(DischargeEndToEnd, SimulatedTestIsOneCompleteTestOfTheAmpHoursSent)
+TEST(DischargeEndToEnd, SimulatedTestIsListedAndFillsTheBatteryWindow)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("s.sqlite"));
@@ -69,6 +77,44 @@ TEST(DischargeEndToEnd, SimulatedTestIsOneCompleteTestOfTheAmpHoursSent)
     ASSERT_TRUE(f.Verdict.has_value());
     EXPECT_NEAR(*f.PercentOfRated, 95, 1);
     EXPECT_EQ(*f.Verdict, 1);
+
+    // Pruned but for the discharge, the store still lists it as measured.
+    store.Prune(now + 1, DetectionSettings{});
+    std::optional<int> handedOver;
+    DischargeList list({path, [&plant] { return "COM1/" + plant.network.mac; }, [&now] { return now.load(); },
+                        [&s] { return CapacityBasisFor(RecorderSettings{}, s); }, DetectionSettings{},
+                        [&handedOver](int ampHours) { handedOver = ampHours; }});
+    list.Refresh();
+    list.Refresh(); // what has ended is not found again
+    ASSERT_EQ(list.Table()->rowCount(), 1) << list.StatusText().toStdString();
+    const QStringList expected = SummaryTexts({DischargeKind::Test, f, false});
+    const std::pair<int, const char*> columns[] = {{0, "test"}, {3, nullptr}, {10, "complete"}, {11, nullptr},
+                                                   {12, nullptr}, {13, "good"}};
+    for (const auto& [column, text] : columns) {
+        EXPECT_EQ(list.Table()->item(0, column)->text(), expected[column]) << column;
+        if (text != nullptr)
+            EXPECT_EQ(expected[column].toStdString(), text);
+    }
+    list.Table()->selectRow(0);
+    QStringList messages;
+    SetMessageSink([&messages](MessageKind, const QString& text, const QString&) { messages.append(text); });
+    list.ExportPdf(path + QStringLiteral("/folder")); // under a file: no folder can be made there
+    SetMessageSink({});
+    EXPECT_EQ(messages, QStringList{QStringLiteral("The PDF file could not be saved.")});
+    list.UseButton()->click();
+    ASSERT_EQ(handedOver, std::lround(*f.C25));
+
+    // What the main window does with it: the battery window opens and shows
+    // the capacity once the controller's bookkeeping is in.
+    RequestScheduler scheduler;
+    TBattDisch battery{BattDischLinks{scheduler, s, monitor.Area(), frmShow, alertShown, [](const QString&) {},
+                                      [] { return true; }}};
+    battery.FillDtCapacityAfterReply(*handedOver);
+    battery.Opening();
+    battery.ApplyBattTestBody();
+    battery.HandleBattTestReply(Received('L', "2014123121100085" "21"));
+    battery.ApplyBattTestBody();
+    EXPECT_EQ(battery.edtDTCapa->text(), QString::number(*handedOver));
 }
 
 } // namespace

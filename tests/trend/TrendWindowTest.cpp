@@ -47,7 +47,7 @@ protected:
     std::unique_ptr<TrendWindow> Open(const QString& database, std::int64_t now, int span)
     {
         auto window = std::make_unique<TrendWindow>(
-            TrendWindow::Links{database, [] { return Plant; }, [now] { return now; }});
+            TrendWindow::Links{database, [] { return Plant; }, [now] { return now; }, {}, {}, {}});
         window->SpanBox()->setCurrentIndex(span);
         window->show();
         window->Refresh();

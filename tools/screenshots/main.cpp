@@ -14,7 +14,10 @@
 //   port.png                 the port dialog;
 //   connect-box.png          the box shown while a network line connects;
 //   trend.png                the Trend window over a simulated 20-minute
-//                            discharge test, recorded into a temporary store.
+//                            discharge test, recorded into a temporary store,
+//                            the test selected in its discharge list, and
+//   discharge-*.pdf          that test's report (docs/discharge-report.png is
+//                            its page: pdftoppm -r 50 -png -singlefile).
 // Used to keep the README's pictures true.
 
 #include "app/MainForm.h"
@@ -29,6 +32,7 @@
 #include "sim/PlantModel.h"
 #include "sim/Records.h"
 #include "status/StatusMonitor.h"
+#include "trend/DischargeList.h"
 #include "trend/SessionRecorder.h"
 #include "trend/TrendWindow.h"
 #include "config/TForm1.h"
@@ -52,6 +56,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -286,13 +291,19 @@ bool SaveTrend(const QDir& dir)
     }
 
     const std::string plantKey = "COM1/" + plant.network.mac;
-    zelt::TrendWindow trend({path, [plantKey] { return plantKey; }, [&now] { return now; }});
-    trend.resize(900, 800);
+    const zelt::StatusSnapshot& snapshot = monitor.Snapshot();
+    zelt::TrendWindow trend({path, [plantKey] { return plantKey; }, [&now] { return now; },
+                             [&snapshot] { return zelt::CapacityBasisFor(zelt::RecorderSettings{}, snapshot); },
+                             zelt::DetectionSettings{}, [](int) {}});
+    trend.resize(1000, 1100);
     trend.SpanBox()->setCurrentIndex(1); // 1 hour
     trend.show();
     trend.Refresh();
+    auto* discharges = trend.findChild<zelt::DischargeList*>();
+    discharges->Table()->selectRow(0);
     trend.ShowCursor(t0.addSecs(15 * 60).toMSecsSinceEpoch());
     const bool saved = Grab(trend, dir, QStringLiteral("trend"));
+    discharges->ExportPdf(dir.path());
     trend.hide();
     return saved;
 }

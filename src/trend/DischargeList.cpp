@@ -1,0 +1,226 @@
+#include "trend/DischargeList.h"
+
+#include "trend/DischargeChart.h"
+#include "trend/DischargeReport.h"
+#include "ui/MessageBox.h"
+#include "ui/StandardError.h"
+
+#include <QChart>
+#include <QChartView>
+#include <QDateTime>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QSplitter>
+#include <QStandardPaths>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include <cmath>
+#include <exception>
+
+namespace zelt {
+
+namespace {
+
+constexpr int StartColumn = 1;
+
+bool SameBasis(const CapacityBasis& a, const CapacityBasis& b)
+{
+    return a.EndVolt == b.EndVolt && a.Strings == b.Strings && a.FirstType == b.FirstType;
+}
+
+QString DocumentsFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+}
+
+} // namespace
+
+DischargeList::DischargeList(const TrendWindow::Links& links, QWidget* parent)
+    : QWidget(parent)
+    , links_(links)
+{
+    setObjectName(QStringLiteral("DischargeList"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* bar = new QHBoxLayout;
+    bar->addWidget(new QLabel(QStringLiteral("Discharges"), this));
+    csv_ = new QPushButton(QStringLiteral("Export CSV"), this);
+    pdf_ = new QPushButton(QStringLiteral("Export PDF"), this);
+    use_ = new QPushButton(QStringLiteral("Use as This DT Capacity"), this);
+    for (QPushButton* button : {csv_, pdf_, use_}) {
+        button->setEnabled(false);
+        bar->addWidget(button);
+    }
+    saved_ = new QLabel(this);
+    saved_->setObjectName(QStringLiteral("lblSaved"));
+    bar->addWidget(saved_, 1);
+    status_ = new QLabel(this);
+    status_->setObjectName(QStringLiteral("lblDischargeStatus"));
+    bar->addWidget(status_, 1);
+    layout->addLayout(bar);
+
+    auto* split = new QSplitter(Qt::Horizontal, this);
+    table_ = new QTableWidget(0, static_cast<int>(SummaryTitles().size()), split);
+    table_->setObjectName(QStringLiteral("tblDischarges"));
+    table_->setHorizontalHeaderLabels(SummaryTitles());
+    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_->setSelectionMode(QAbstractItemView::SingleSelection);
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->verticalHeader()->hide();
+    chart_ = new QChartView(NewDischargeChart({}), split);
+    chart_->setRenderHint(QPainter::Antialiasing);
+    chart_->setMinimumSize(360, 200);
+    split->addWidget(table_);
+    split->addWidget(chart_);
+    split->setStretchFactor(0, 1);
+    split->setStretchFactor(1, 1);
+    layout->addWidget(split);
+
+    connect(table_, &QTableWidget::itemSelectionChanged, this, [this] { RunGuarded([this] { ShowSelected(); }); });
+    connect(csv_, &QPushButton::clicked, this, [this] { RunGuarded([this] { ExportCsv(DocumentsFolder()); }); });
+    connect(pdf_, &QPushButton::clicked, this, [this] { RunGuarded([this] { ExportPdf(DocumentsFolder()); }); });
+    connect(use_, &QPushButton::clicked, this, [this] { RunGuarded([this] { UseSelected(); }); });
+    refresh_.setInterval(5000);
+    connect(&refresh_, &QTimer::timeout, this, [this] { RunGuarded([this] { Refresh(); }); });
+}
+
+DischargeList::~DischargeList() = default;
+
+QString DischargeList::StatusText() const
+{
+    return status_->text();
+}
+
+void DischargeList::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    RunGuarded([this] { Refresh(); });
+    refresh_.start();
+}
+
+void DischargeList::hideEvent(QHideEvent* event)
+{
+    refresh_.stop();
+    QWidget::hideEvent(event);
+}
+
+void DischargeList::Refresh()
+{
+    try {
+        if (!store_) {
+            auto store = std::make_unique<SessionStore>(
+                links_.DatabasePath, QStringLiteral("discharges-%1").arg(reinterpret_cast<quintptr>(this)));
+            store->Open();
+            store_ = std::move(store);
+        }
+        const std::string plant = links_.Plant();
+        const CapacityBasis basis = links_.Basis ? links_.Basis() : CapacityBasis{};
+        if (plant != plant_ || !SameBasis(basis, basis_)) {
+            plant_ = plant;
+            basis_ = basis;
+            found_.clear();
+        }
+        // What has ended stays as measured; the search goes on behind it.
+        while (!found_.empty() && found_.back().Ongoing)
+            found_.pop_back();
+        const std::int64_t from = found_.empty() ? 0 : found_.back().Figures.EndMs + 1;
+        for (FoundDischarge& d : ScanDischarges(*store_, plant_, from, links_.Clock(), links_.Detection, basis_))
+            found_.push_back(std::move(d));
+        status_->clear();
+    } catch (const std::exception& e) {
+        status_->setText(QString::fromStdString(e.what()));
+    }
+    ShowRows();
+}
+
+void DischargeList::ShowRows()
+{
+    const std::int64_t selectedStart = Selected() ? Selected()->Figures.StartMs : -1;
+    {
+        const QSignalBlocker quiet(table_);
+        table_->clearSelection();
+        table_->setRowCount(static_cast<int>(found_.size()));
+        for (std::size_t row = 0; row < found_.size(); ++row) {
+            QStringList texts = SummaryTexts(found_[row]);
+            texts[StartColumn] =
+                QDateTime::fromMSecsSinceEpoch(found_[row].Figures.StartMs).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+            for (qsizetype column = 0; column < texts.size(); ++column)
+                table_->setItem(static_cast<int>(row), static_cast<int>(column), new QTableWidgetItem(texts[column]));
+            if (found_[row].Figures.StartMs == selectedStart)
+                table_->selectRow(static_cast<int>(row));
+        }
+        table_->resizeColumnsToContents();
+    }
+    ShowSelected();
+}
+
+const FoundDischarge* DischargeList::Selected() const
+{
+    const QList<QTableWidgetSelectionRange> ranges = table_->selectedRanges();
+    if (ranges.isEmpty())
+        return nullptr;
+    const auto row = static_cast<std::size_t>(ranges.front().topRow());
+    return row < found_.size() ? &found_[row] : nullptr;
+}
+
+void DischargeList::ShowSelected()
+{
+    const FoundDischarge* d = Selected();
+    const std::pair<std::int64_t, std::int64_t> span =
+        d != nullptr ? std::pair(d->Figures.StartMs, d->Figures.EndMs) : std::pair<std::int64_t, std::int64_t>(-1, -1);
+    if (span != shown_) {
+        shown_ = span;
+        samples_.clear();
+        try {
+            if (d != nullptr && store_)
+                samples_ = store_->Samples(plant_, span.first, span.second + 1);
+        } catch (const std::exception& e) {
+            status_->setText(QString::fromStdString(e.what()));
+        }
+        QChart* old = chart_->chart();
+        chart_->setChart(NewDischargeChart(samples_));
+        delete old;
+    }
+    csv_->setEnabled(d != nullptr);
+    pdf_->setEnabled(d != nullptr);
+    use_->setEnabled(d != nullptr && d->Kind == DischargeKind::Test && d->Figures.C25.has_value()
+                     && links_.UseAsDtCapacity);
+}
+
+void DischargeList::ExportCsv(const QString& folder)
+{
+    const FoundDischarge* d = Selected();
+    if (d == nullptr)
+        return;
+    try {
+        saved_->setText(QStringLiteral("Saved ") + SaveCsvReport(folder, plant_, *d, samples_).join(QStringLiteral(", ")));
+    } catch (const std::exception& e) {
+        ShowMessage(MessageKind::Error, QStringLiteral("The CSV files could not be saved."), QString::fromStdString(e.what()),
+                    this);
+    }
+}
+
+void DischargeList::ExportPdf(const QString& folder)
+{
+    const FoundDischarge* d = Selected();
+    if (d == nullptr)
+        return;
+    try {
+        saved_->setText(QStringLiteral("Saved ") + SavePdfReport(folder, plant_, *d, samples_));
+    } catch (const std::exception& e) {
+        ShowMessage(MessageKind::Error, QStringLiteral("The PDF file could not be saved."), QString::fromStdString(e.what()),
+                    this);
+    }
+}
+
+void DischargeList::UseSelected()
+{
+    const FoundDischarge* d = Selected();
+    if (d != nullptr && d->Figures.C25)
+        links_.UseAsDtCapacity(static_cast<int>(std::lround(*d->Figures.C25)));
+}
+
+} // namespace zelt
