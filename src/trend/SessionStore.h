@@ -63,7 +63,9 @@ public:
     // Samples of one plant with fromMs <= time < toMs, in time order.
     std::vector<TrendSample> Samples(const std::string& plant, std::int64_t fromMs, std::int64_t toMs);
     // The same span cut into count equal stretches of time and reduced by the
-    // database; stretches without samples are left out.
+    // database; stretches without samples are left out. Stretches of a minute
+    // or more are reduced from per-minute rollups, each minute counted whole
+    // in the stretch where it starts.
     std::vector<SampleBucket> Buckets(const std::string& plant, std::int64_t fromMs, std::int64_t toMs, int count);
     // The time of the plant's oldest sample; none when it has no samples.
     std::optional<std::int64_t> FirstSampleTime(const std::string& plant);
@@ -72,12 +74,17 @@ public:
 
 private:
     QSqlQuery Exec(const QString& sql);
+    void CreateRollups();
+    void PrepareRollUp();
+    // Recomputes the rollups of the plant's minutes starting in [fromMs, toMs).
+    bool RollUp(const std::string& plant, std::int64_t fromMs, std::int64_t toMs);
 
     QString path_;
     QString connectionName_;
     QSqlDatabase db_;
     std::unique_ptr<QSqlQuery> insertSample_;
     std::unique_ptr<QSqlQuery> insertEvent_;
+    std::unique_ptr<QSqlQuery> rollUp_;
 };
 
 } // namespace zelt

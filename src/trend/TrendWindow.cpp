@@ -1,5 +1,7 @@
 #include "trend/TrendWindow.h"
 
+#include "trend/TimeAxisZoom.h"
+
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
@@ -79,7 +81,20 @@ TrendWindow::TrendWindow(Links links, QWidget* parent)
                                   }},
                                 {"Rack", "\u00b0C", [](const TrendSample& s) { return s.RackTemp; }}}));
 
-    connect(span_, &QComboBox::currentIndexChanged, this, [this] { Refresh(); });
+    reader_ = std::make_unique<TrendReader>(links_.DatabasePath, [this](const TrendResult& result) { Show(result); });
+    zoom_ = new TimeAxisZoom(views_, [this](std::int64_t fromMs, std::int64_t toMs) {
+        follow_ = false;
+        viewFromMs_ = fromMs;
+        viewToMs_ = toMs;
+        Refresh();
+    }, this);
+
+    // Choosing a span, the shown one too, returns to following the live stream.
+    connect(span_, &QComboBox::currentIndexChanged, this, [this] { FollowLive(); });
+    connect(span_, &QComboBox::activated, this, [this] {
+        if (!follow_)
+            FollowLive();
+    });
     refresh_.setInterval(5000);
     connect(&refresh_, &QTimer::timeout, this, [this] { Refresh(); });
 }
@@ -191,33 +206,37 @@ int TrendWindow::BucketCount() const
     return width > 0 ? width : DefaultBuckets;
 }
 
+void TrendWindow::FollowLive()
+{
+    follow_ = true;
+    Refresh();
+}
+
 void TrendWindow::Refresh()
 {
-    const std::int64_t now = links_.Clock();
-    const std::int64_t span = span_->currentData().toLongLong();
-    std::int64_t from = now - span;
-    std::vector<SampleBucket> buckets;
-    try {
-        if (!store_) {
-            store_ = std::make_unique<SessionStore>(
-                links_.DatabasePath, QStringLiteral("trend-%1").arg(reinterpret_cast<quintptr>(this)));
-            try {
-                store_->Open();
-            } catch (...) {
-                store_.reset();
-                throw;
-            }
-        }
-        const std::string plant = links_.Plant();
-        if (span == 0)
-            from = std::min(store_->FirstSampleTime(plant).value_or(now), now);
+    TrendRequest request{links_.Plant(), viewFromMs_, viewToMs_, false, BucketCount()};
+    if (follow_) {
+        const std::int64_t now = links_.Clock();
+        const std::int64_t span = span_->currentData().toLongLong();
+        request.FromFirst = span == 0;
+        request.FromMs = now - span;
         // One past now, so that a sample stamped this very millisecond is drawn.
-        buckets = store_->Buckets(plant, from, now + 1, BucketCount());
-        status_->clear();
+        request.ToMs = now + 1;
+    }
+    reader_->Request(request);
+}
+
+void TrendWindow::Show(const TrendResult& result)
+{
+    try {
+        status_->setText(result.Error);
+        const std::int64_t now = links_.Clock();
+        zoom_->SetLongest(now - std::min(result.FirstMs.value_or(now), now));
+        Draw(result.Buckets, result.FromMs, result.Request.ToMs);
     } catch (const std::exception& e) {
         status_->setText(QString::fromStdString(e.what()));
     }
-    Draw(buckets, from, now);
+    emit Drawn();
 }
 
 void TrendWindow::Draw(const std::vector<SampleBucket>& buckets, std::int64_t fromMs, std::int64_t toMs)

@@ -7,12 +7,15 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <map>
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -147,6 +150,108 @@ TEST(SessionStore, PruningKeepsDischarges)
     EXPECT_EQ(kept.front().TimeMs, 100 * 1000);
     EXPECT_EQ(kept[30].TimeMs, 130 * 1000);
     EXPECT_TRUE(store.Samples("COM2/B", 0, 1000 * 1000).empty());
+    // The minute rollups follow: only the minutes of what is left, from its first sample on.
+    std::vector<std::int64_t> minutes;
+    for (const SampleBucket& b : store.Buckets("COM1/A", 0, 600 * 1000, 10))
+        minutes.push_back(b.TimeMs / 1000);
+    EXPECT_EQ(minutes, (std::vector<std::int64_t>{100, 120, 500}));
+    EXPECT_TRUE(store.Buckets("COM2/B", 0, 600 * 1000, 10).empty());
+}
+
+// Spans cut into stretches of whole minutes come from the rollups; they must
+// equal the same reduction done over the samples, also for a store written
+// before the rollups existed.
+TEST(SessionStore, RollupsReduceAsTheSamplesDo)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("s.sqlite"));
+    constexpr std::int64_t Minute = 60 * 1000;
+    {
+        SessionStore store(path, QStringLiteral("rollups"));
+        store.Open();
+        // Three hours, a sample every 7 s, in batches that split minutes.
+        std::vector<StoredSample> batch;
+        for (int i = 0; i < 3 * 3600 / 7; ++i) {
+            TrendSample s;
+            s.TimeMs = i * 7000LL;
+            s.DcVolt = 50 + (i * 37 % 50) / 10.0;
+            s.LoadCurrent = i * 13 % 40;
+            s.BattCurrent = i * 17 % 60 - 30;
+            s.Batt1TempValid = i % 100 < 50;
+            s.Batt1Temp = 20 + i % 9;
+            s.RackTemp = 25 - i % 7;
+            s.BlockVolt = {12 + i % 3 / 10.0, 13 - i % 5 / 10.0, 12.5 + i % 11 / 10.0, 12 + i % 13 / 10.0};
+            batch.push_back({"P", s});
+            batch.push_back({"Q", s});
+            if (i % 100 == 99) {
+                store.Append(batch, {});
+                batch.clear();
+            }
+        }
+        store.Append(batch, {});
+    }
+    const struct {
+        std::int64_t from, to;
+        int count;
+    } spans[] = {{0, 180 * Minute, 180}, {0, 180 * Minute, 18}, {60 * Minute, 120 * Minute, 4}, {7 * Minute, 187 * Minute, 2}};
+    for (const bool dropped : {false, true}) {
+        if (dropped) {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("drop"));
+            db.setDatabaseName(path);
+            ASSERT_TRUE(db.open());
+            ASSERT_TRUE(QSqlQuery(db).exec(QStringLiteral("DROP TABLE minutes")));
+            db.close();
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(QStringLiteral("drop"));
+        }
+        SessionStore store(path, QStringLiteral("read"));
+        store.Open();
+        for (const auto& span : spans) {
+            SCOPED_TRACE(testing::Message() << dropped << " " << span.from << " " << span.count);
+            const std::vector<SampleBucket> got = store.Buckets("P", span.from, span.to, span.count);
+            std::map<std::int64_t, SampleBucket> expected;
+            for (const TrendSample& s : store.Samples("P", span.from, span.to)) {
+                const auto [it, first] = expected.try_emplace((s.TimeMs - span.from) * span.count / (span.to - span.from),
+                                                              SampleBucket{s.TimeMs, s, s});
+                TrendSample& low = it->second.Low;
+                TrendSample& high = it->second.High;
+                const auto extend = [&](auto member) {
+                    low.*member = std::min(low.*member, s.*member);
+                    high.*member = std::max(high.*member, s.*member);
+                };
+                for (auto member : {&TrendSample::DcVolt, &TrendSample::LoadCurrent, &TrendSample::BattCurrent, &TrendSample::RackTemp})
+                    extend(member);
+                for (std::size_t b = 0; b < 4; ++b) {
+                    low.BlockVolt[b] = std::min(low.BlockVolt[b], s.BlockVolt[b]);
+                    high.BlockVolt[b] = std::max(high.BlockVolt[b], s.BlockVolt[b]);
+                }
+                if (s.Batt1TempValid) {
+                    for (TrendSample* t : {&low, &high}) {
+                        const bool lower = t == &low ? s.Batt1Temp < t->Batt1Temp : s.Batt1Temp > t->Batt1Temp;
+                        if (!t->Batt1TempValid || lower)
+                            t->Batt1Temp = s.Batt1Temp;
+                        t->Batt1TempValid = true;
+                    }
+                }
+            }
+            ASSERT_EQ(got.size(), expected.size());
+            auto want = expected.begin();
+            for (const SampleBucket& b : got) {
+                const SampleBucket& e = (want++)->second;
+                EXPECT_EQ(b.TimeMs, e.TimeMs);
+                for (const auto& [x, y] : {std::pair{&b.Low, &e.Low}, std::pair{&b.High, &e.High}}) {
+                    EXPECT_EQ(x->DcVolt, y->DcVolt);
+                    EXPECT_EQ(x->LoadCurrent, y->LoadCurrent);
+                    EXPECT_EQ(x->BattCurrent, y->BattCurrent);
+                    EXPECT_EQ(x->RackTemp, y->RackTemp);
+                    EXPECT_EQ(x->BlockVolt, y->BlockVolt);
+                    EXPECT_EQ(x->Batt1TempValid, y->Batt1TempValid);
+                    if (y->Batt1TempValid)
+                        EXPECT_EQ(x->Batt1Temp, y->Batt1Temp);
+                }
+            }
+        }
+    }
 }
 
 TEST(SessionStore, LongSpansAreReducedToBuckets)
