@@ -243,8 +243,9 @@ void TrendWindow::Draw(const std::vector<SampleBucket>& buckets, std::int64_t fr
 {
     // Each bucket becomes a vertical stroke from its lowest to its highest
     // value, which at one bucket per pixel column looks as every sample would.
+    std::vector<QList<QPointF>> lines;
     for (const Trace& trace : traces_) {
-        QList<QPointF> points;
+        QList<QPointF>& points = lines.emplace_back();
         points.reserve(static_cast<qsizetype>(buckets.size()) * 2);
         for (const SampleBucket& b : buckets) {
             const double low = trace.value(b.Low);
@@ -253,7 +254,6 @@ void TrendWindow::Draw(const std::vector<SampleBucket>& buckets, std::int64_t fr
             points.append(QPointF(static_cast<qreal>(b.TimeMs), low));
             points.append(QPointF(static_cast<qreal>(b.TimeMs), trace.value(b.High)));
         }
-        trace.series->replace(points);
     }
     const bool days = toMs - fromMs > 24 * 60 * MinuteMs;
     for (QDateTimeAxis* axis : timeAxes_) {
@@ -263,8 +263,10 @@ void TrendWindow::Draw(const std::vector<SampleBucket>& buckets, std::int64_t fr
     for (QChart* chart : charts_) {
         double low = std::numeric_limits<double>::max();
         double high = std::numeric_limits<double>::lowest();
-        for (QAbstractSeries* series : chart->series()) {
-            for (const QPointF& p : static_cast<QLineSeries*>(series)->points()) {
+        for (std::size_t i = 0; i < traces_.size(); ++i) {
+            if (traces_[i].series->chart() != chart)
+                continue;
+            for (const QPointF& p : lines[i]) {
                 low = std::min(low, p.y());
                 high = std::max(high, p.y());
             }
@@ -276,6 +278,10 @@ void TrendWindow::Draw(const std::vector<SampleBucket>& buckets, std::int64_t fr
         else
             axis->setRange(low - margin, high + margin);
     }
+    // The points go in last, once the axes hold their ranges, so that each
+    // series is laid out on its chart once.
+    for (std::size_t i = 0; i < traces_.size(); ++i)
+        traces_[i].series->replace(lines[i]);
 }
 
 } // namespace zelt
