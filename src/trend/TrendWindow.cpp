@@ -81,7 +81,7 @@ TrendWindow::TrendWindow(Links links, QWidget* parent)
                                   }},
                                 {"Rack", "\u00b0C", [](const TrendSample& s) { return s.RackTemp; }}}));
 
-    reader_ = std::make_unique<TrendReader>(links_.DatabasePath, [this](const TrendResult& result) { Show(result); });
+    reader_ = std::make_unique<TrendReader>(links_.DatabasePath, [this](const TrendResult& result) { ShowResult(result); });
     zoom_ = new TimeAxisZoom(views_, [this](std::int64_t fromMs, std::int64_t toMs) {
         follow_ = false;
         viewFromMs_ = fromMs;
@@ -214,19 +214,23 @@ void TrendWindow::FollowLive()
 
 void TrendWindow::Refresh()
 {
-    TrendRequest request{links_.Plant(), viewFromMs_, viewToMs_, false, BucketCount()};
-    if (follow_) {
-        const std::int64_t now = links_.Clock();
-        const std::int64_t span = span_->currentData().toLongLong();
-        request.FromFirst = span == 0;
-        request.FromMs = now - span;
-        // One past now, so that a sample stamped this very millisecond is drawn.
-        request.ToMs = now + 1;
+    try {
+        TrendRequest request{links_.Plant(), viewFromMs_, viewToMs_, false, BucketCount()};
+        if (follow_) {
+            const std::int64_t now = links_.Clock();
+            const std::int64_t span = span_->currentData().toLongLong();
+            request.FromFirst = span == 0;
+            request.FromMs = now - span;
+            // One past now, so that a sample stamped this very millisecond is drawn.
+            request.ToMs = now + 1;
+        }
+        reader_->Request(request);
+    } catch (const std::exception& e) {
+        status_->setText(QString::fromStdString(e.what()));
     }
-    reader_->Request(request);
 }
 
-void TrendWindow::Show(const TrendResult& result)
+void TrendWindow::ShowResult(const TrendResult& result)
 {
     try {
         status_->setText(result.Error);

@@ -85,7 +85,7 @@ private:
 
     QChartView* AddChart(const QString& title, const std::vector<TraceSpec>& wanted);
     void Draw(const std::vector<SampleBucket>& buckets, std::int64_t fromMs, std::int64_t toMs);
-    void Show(const TrendResult& result);
+    void ShowResult(const TrendResult& result);
     void FollowLive();
     int BucketCount() const;
 

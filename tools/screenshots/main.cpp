@@ -289,8 +289,13 @@ bool SaveTrend(const QDir& dir)
     zelt::TrendWindow trend({path, [plantKey] { return plantKey; }, [&now] { return now; }});
     trend.resize(900, 800);
     trend.SpanBox()->setCurrentIndex(1); // 1 hour
+    bool drawn = false;
+    QObject::connect(&trend, &zelt::TrendWindow::Drawn, [&drawn] { drawn = true; });
     trend.show();
-    trend.Refresh();
+    if (!PumpUntil([&drawn] { return drawn; }, 10000)) {
+        std::fprintf(stderr, "the Trend window drew nothing\n");
+        return false;
+    }
     trend.ShowCursor(t0.addSecs(15 * 60).toMSecsSinceEpoch());
     const bool saved = Grab(trend, dir, QStringLiteral("trend"));
     trend.hide();
