@@ -47,8 +47,8 @@ std::int64_t MinuteOf(std::int64_t timeMs)
     return timeMs / MinuteMs * MinuteMs;
 }
 
-// ", MIN(a), MAX(a), MIN(b), ..." over the samples (suffix empty) or over the
-// rollups (lowest of the lows, highest of the highs).
+// ", MIN(a), MAX(a), MIN(b), ..." over the samples, or over the rollups as
+// the lowest of the lows and the highest of the highs.
 QString Extremes(bool rollups)
 {
     QString sql;
@@ -220,9 +220,9 @@ void SessionStore::Append(const std::vector<StoredSample>& samples, const std::v
     std::map<std::string, std::pair<std::int64_t, std::int64_t>> touched;
     for (const StoredSample& stored : samples) {
         const TrendSample& s = stored.Sample;
-        const auto [it, added] = touched.try_emplace(stored.Plant, s.TimeMs, s.TimeMs);
-        it->second.first = std::min(it->second.first, s.TimeMs);
-        it->second.second = std::max(it->second.second, s.TimeMs);
+        auto& [first, last] = touched.try_emplace(stored.Plant, s.TimeMs, s.TimeMs).first->second;
+        first = std::min(first, s.TimeMs);
+        last = std::max(last, s.TimeMs);
         QSqlQuery& q = *insertSample_;
         int i = 0;
         q.bindValue(i++, QString::fromStdString(stored.Plant));

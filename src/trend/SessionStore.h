@@ -1,7 +1,8 @@
 #pragma once
 
-// The session database: one SQLite file holding every recorded sample, the
-// alarm changes and the discharges found in pruned data. One store is one
+// The session database: one SQLite file holding every recorded sample, each
+// minute's lowest and highest values, the alarm changes and the discharges
+// found in pruned data. One store is one
 // connection; it must be used only on the thread that opened it. Failures
 // throw std::runtime_error with the database's message.
 
