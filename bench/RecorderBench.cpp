@@ -86,20 +86,4 @@ void BM_RecorderCommit(benchmark::State& state)
 }
 BENCHMARK(BM_RecorderCommit)->Unit(benchmark::kMillisecond)->Iterations(50);
 
-// A 24-hour span of 86 400 samples reduced by the database to 1000 stretches,
-// what a chart a thousand pixels wide asks for.
-void BM_DayInBuckets(benchmark::State& state)
-{
-    QTemporaryDir dir;
-    zelt::SessionStore store(dir.filePath(QStringLiteral("s.sqlite")), QStringLiteral("bench-buckets"));
-    store.Open();
-    std::vector<zelt::StoredSample> day;
-    for (int i = 0; i < 86400; ++i)
-        day.push_back(Sample(std::int64_t{i} * 1000));
-    store.Append(day, {});
-    for (auto _ : state)
-        benchmark::DoNotOptimize(store.Buckets(day.front().Plant, 0, 86400LL * 1000, 1000));
-}
-BENCHMARK(BM_DayInBuckets)->Unit(benchmark::kMillisecond);
-
 } // namespace

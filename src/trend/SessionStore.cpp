@@ -7,6 +7,8 @@
 #include <QVariant>
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <map>
 #include <stdexcept>
 
 namespace zelt {
@@ -32,6 +34,31 @@ constexpr std::int64_t DetectionLookaheadMs = 24LL * 3600 * 1000;
 
 const char* const SampleColumns =
     "t, dc_v, load_a, batt_a, temp1, temp2, block1, block2, block3, block4, flags, ctrl_date, ctrl_time";
+
+// The series reduced to a lowest and a highest value, in the samples table
+// and as <name>_lo, <name>_hi in the per-minute rollups.
+const char* const ReducedColumns[] = {"dc_v", "load_a", "batt_a", "temp1", "temp2",
+                                      "block1", "block2", "block3", "block4"};
+
+constexpr std::int64_t MinuteMs = 60 * 1000;
+
+std::int64_t MinuteOf(std::int64_t timeMs)
+{
+    return timeMs / MinuteMs * MinuteMs;
+}
+
+// ", MIN(a), MAX(a), MIN(b), ..." over the samples, or over the rollups as
+// the lowest of the lows and the highest of the highs.
+QString Extremes(bool rollups)
+{
+    QString sql;
+    for (const char* column : ReducedColumns) {
+        const QLatin1String name(column);
+        sql += rollups ? QStringLiteral(", MIN(%1_lo), MAX(%1_hi)").arg(name)
+                       : QStringLiteral(", MIN(%1), MAX(%1)").arg(name);
+    }
+    return sql;
+}
 
 [[noreturn]] void Fail(const QString& what, const QSqlError& error)
 {
@@ -69,11 +96,67 @@ SessionStore::~SessionStore()
 {
     insertSample_.reset();
     insertEvent_.reset();
+    rollUp_.reset();
     if (db_.isValid()) {
         db_.close();
         db_ = QSqlDatabase();
         QSqlDatabase::removeDatabase(connectionName_);
     }
+}
+
+// Each plant's lowest and highest values per minute, kept beside the samples
+// so that a long span reads 1440 rows a day instead of 86 400. A store written
+// before they existed gets them filled once, in one transaction that holds
+// the write lock from the start so that two connections opening at once do
+// not both fill.
+void SessionStore::CreateRollups()
+{
+    if (Exec(QStringLiteral("SELECT 1 FROM sqlite_master WHERE name = 'minutes'")).next())
+        return;
+    Exec(QStringLiteral("BEGIN IMMEDIATE"));
+    try {
+        QString columns;
+        for (const char* column : ReducedColumns)
+            columns += QStringLiteral(", %1_lo INTEGER, %1_hi INTEGER").arg(QLatin1String(column));
+        Exec(QStringLiteral("CREATE TABLE IF NOT EXISTS minutes(plant TEXT NOT NULL, t INTEGER NOT NULL, "
+                            "first_t INTEGER NOT NULL%1, PRIMARY KEY(plant, t)) WITHOUT ROWID")
+                 .arg(columns));
+        PrepareRollUp();
+        std::vector<std::string> names;
+        for (QSqlQuery plants = Exec(QStringLiteral("SELECT DISTINCT plant FROM samples")); plants.next();)
+            names.push_back(plants.value(0).toString().toStdString());
+        for (const std::string& plant : names) {
+            if (!RollUp(plant, 0, std::numeric_limits<qint64>::max()))
+                Fail(QStringLiteral("cannot roll up ") + path_, rollUp_->lastError());
+        }
+        Exec(QStringLiteral("COMMIT"));
+    } catch (...) {
+        QSqlQuery(db_).exec(QStringLiteral("ROLLBACK"));
+        throw;
+    }
+}
+
+void SessionStore::PrepareRollUp()
+{
+    QString columns;
+    for (const char* column : ReducedColumns)
+        columns += QStringLiteral(", %1_lo, %1_hi").arg(QLatin1String(column));
+    rollUp_ = std::make_unique<QSqlQuery>(db_);
+    if (!rollUp_->prepare(QStringLiteral("INSERT OR REPLACE INTO minutes(plant, t, first_t%1) "
+                                         "SELECT plant, t / %2 * %2 AS minute, MIN(t)%3 FROM samples "
+                                         "WHERE plant = ? AND t >= ? AND t < ? GROUP BY minute")
+                              .arg(columns)
+                              .arg(MinuteMs)
+                              .arg(Extremes(false))))
+        Fail(QStringLiteral("session database ") + path_, rollUp_->lastError());
+}
+
+bool SessionStore::RollUp(const std::string& plant, std::int64_t fromMs, std::int64_t toMs)
+{
+    rollUp_->bindValue(0, QString::fromStdString(plant));
+    rollUp_->bindValue(1, static_cast<qint64>(fromMs));
+    rollUp_->bindValue(2, static_cast<qint64>(toMs));
+    return rollUp_->exec();
 }
 
 QSqlQuery SessionStore::Exec(const QString& sql)
@@ -93,9 +176,11 @@ void SessionStore::Open()
     db_.setDatabaseName(path_);
     if (!db_.open())
         Fail(QStringLiteral("cannot open ") + path_, db_.lastError());
-    QSqlQuery mode = Exec(QStringLiteral("PRAGMA journal_mode=WAL"));
-    if (!mode.next() || mode.value(0).toString() != QLatin1String("wal"))
-        throw std::runtime_error(("no write-ahead log for " + path_).toStdString());
+    {
+        QSqlQuery mode = Exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+        if (!mode.next() || mode.value(0).toString() != QLatin1String("wal"))
+            throw std::runtime_error(("no write-ahead log for " + path_).toStdString());
+    }
     // Commits come at most once a second, so each can afford its fsync: with
     // FULL the log is synced at every commit and a crash or power cut loses
     // only what was not yet committed. NORMAL would sync only at checkpoints.
@@ -108,11 +193,14 @@ void SessionStore::Open()
     // The few discharging samples, so that finding the discharges of a long
     // store does not read every sample.
     Exec(QStringLiteral("CREATE INDEX IF NOT EXISTS discharging_samples ON samples(plant, t, batt_a) WHERE batt_a < 0"));
+    CreateRollups();
     Exec(QStringLiteral("CREATE TABLE IF NOT EXISTS events(t INTEGER NOT NULL, plant TEXT NOT NULL, "
                         "alarm TEXT NOT NULL, state INTEGER NOT NULL)"));
     Exec(QStringLiteral("CREATE TABLE IF NOT EXISTS discharges(plant TEXT NOT NULL, start_t INTEGER NOT NULL, "
                         "end_t INTEGER NOT NULL, kind INTEGER NOT NULL, PRIMARY KEY(plant, start_t))"));
 
+    if (!rollUp_)
+        PrepareRollUp();
     insertSample_ = std::make_unique<QSqlQuery>(db_);
     insertEvent_ = std::make_unique<QSqlQuery>(db_);
     if (!insertSample_->prepare(QStringLiteral("INSERT INTO samples(plant, %1) VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?)")
@@ -131,8 +219,13 @@ void SessionStore::Append(const std::vector<StoredSample>& samples, const std::v
         db_.rollback();
         Fail(QStringLiteral("cannot write ") + path_, error);
     };
+    // Each plant's first and last time in this batch: the minutes to roll up again.
+    std::map<std::string, std::pair<std::int64_t, std::int64_t>> touched;
     for (const StoredSample& stored : samples) {
         const TrendSample& s = stored.Sample;
+        auto& [first, last] = touched.try_emplace(stored.Plant, s.TimeMs, s.TimeMs).first->second;
+        first = std::min(first, s.TimeMs);
+        last = std::max(last, s.TimeMs);
         QSqlQuery& q = *insertSample_;
         int i = 0;
         q.bindValue(i++, QString::fromStdString(stored.Plant));
@@ -149,6 +242,10 @@ void SessionStore::Append(const std::vector<StoredSample>& samples, const std::v
         q.bindValue(i++, QString::fromStdString(s.ControllerTime));
         if (!q.exec())
             abandon(q);
+    }
+    for (const auto& [plant, times] : touched) {
+        if (!RollUp(plant, MinuteOf(times.first), MinuteOf(times.second) + MinuteMs))
+            abandon(*rollUp_);
     }
     for (const AlarmEvent& e : events) {
         QSqlQuery& q = *insertEvent_;
@@ -201,12 +298,25 @@ int SessionStore::Prune(std::int64_t cutoffMs, const DetectionSettings& detectio
     prune.prepare(QStringLiteral("DELETE FROM samples WHERE t < ? AND NOT EXISTS (SELECT 1 FROM discharges d "
                                  "WHERE d.plant = samples.plant AND samples.t BETWEEN d.start_t AND d.end_t)"));
     prune.bindValue(0, static_cast<qint64>(cutoffMs));
-    if (!prune.exec() || !db_.commit()) {
-        const QSqlError error = prune.lastError().isValid() ? prune.lastError() : db_.lastError();
+    // The minutes the cutoff reaches into are rolled up again from what is left.
+    QSqlQuery pruneMinutes(db_);
+    pruneMinutes.prepare(QStringLiteral("DELETE FROM minutes WHERE t < ?"));
+    pruneMinutes.bindValue(0, static_cast<qint64>(cutoffMs));
+    bool done = prune.exec();
+    const int deleted = prune.numRowsAffected(); // the connection's last change: read it now
+    done = done && pruneMinutes.exec();
+    for (std::size_t i = 0; done && i < names.size(); ++i)
+        done = RollUp(names[i], 0, MinuteOf(cutoffMs) + MinuteMs);
+    if (!done || !db_.commit()) {
+        QSqlError error = db_.lastError();
+        for (const QSqlQuery* q : {&prune, &pruneMinutes, rollUp_.get()}) {
+            if (q->lastError().isValid())
+                error = q->lastError();
+        }
         db_.rollback();
         Fail(QStringLiteral("cannot prune ") + path_, error);
     }
-    return prune.numRowsAffected();
+    return deleted;
 }
 
 std::vector<TrendSample> SessionStore::Samples(const std::string& plant, std::int64_t fromMs, std::int64_t toMs)
@@ -229,19 +339,20 @@ std::vector<TrendSample> SessionStore::Samples(const std::string& plant, std::in
 std::vector<SampleBucket> SessionStore::Buckets(const std::string& plant, std::int64_t fromMs, std::int64_t toMs,
                                                 int count)
 {
-    QString extremes;
-    for (const char* column : {"dc_v", "load_a", "batt_a", "temp1", "temp2", "block1", "block2", "block3", "block4"})
-        extremes += QStringLiteral(", MIN(%1), MAX(%1)").arg(QLatin1String(column));
+    // Stretches of a minute or longer are reduced from the rollups: every
+    // minute that overlaps the span counts whole, in the stretch of its start.
+    const bool rollups = toMs - fromMs >= MinuteMs * count;
     QSqlQuery q(db_);
     q.setForwardOnly(true);
-    q.prepare(QStringLiteral("SELECT (t - ?) * ? / ? AS bucket, MIN(t)%1 FROM samples "
-                             "WHERE plant = ? AND t >= ? AND t < ? GROUP BY bucket ORDER BY bucket")
-                  .arg(extremes));
+    q.prepare(QStringLiteral("SELECT (t - ?) * ? / ? AS bucket, %1%2 FROM %3 "
+                             "WHERE plant = ? AND t > ? AND t < ? GROUP BY bucket ORDER BY bucket")
+                  .arg(rollups ? QStringLiteral("MIN(first_t)") : QStringLiteral("MIN(t)"), Extremes(rollups),
+                       rollups ? QStringLiteral("minutes") : QStringLiteral("samples")));
     q.bindValue(0, static_cast<qint64>(fromMs));
     q.bindValue(1, count);
     q.bindValue(2, static_cast<qint64>(std::max<std::int64_t>(toMs - fromMs, 1)));
     q.bindValue(3, QString::fromStdString(plant));
-    q.bindValue(4, static_cast<qint64>(fromMs));
+    q.bindValue(4, static_cast<qint64>(rollups ? fromMs - MinuteMs : fromMs - 1));
     q.bindValue(5, static_cast<qint64>(toMs));
     if (!q.exec())
         Fail(QStringLiteral("cannot read ") + path_, q.lastError());

@@ -1,7 +1,8 @@
 #pragma once
 
-// The session database: one SQLite file holding every recorded sample, the
-// alarm changes and the discharges found in pruned data. One store is one
+// The session database: one SQLite file holding every recorded sample, each
+// minute's lowest and highest values, the alarm changes and the discharges
+// found in pruned data. One store is one
 // connection; it must be used only on the thread that opened it. Failures
 // throw std::runtime_error with the database's message.
 
@@ -63,7 +64,9 @@ public:
     // Samples of one plant with fromMs <= time < toMs, in time order.
     std::vector<TrendSample> Samples(const std::string& plant, std::int64_t fromMs, std::int64_t toMs);
     // The same span cut into count equal stretches of time and reduced by the
-    // database; stretches without samples are left out.
+    // database; stretches without samples are left out. Stretches of a minute
+    // or more are reduced from per-minute rollups, each minute counted whole
+    // in the stretch where it starts.
     std::vector<SampleBucket> Buckets(const std::string& plant, std::int64_t fromMs, std::int64_t toMs, int count);
     // The time of the plant's oldest sample; none when it has no samples.
     std::optional<std::int64_t> FirstSampleTime(const std::string& plant);
@@ -75,12 +78,17 @@ public:
 
 private:
     QSqlQuery Exec(const QString& sql);
+    void CreateRollups();
+    void PrepareRollUp();
+    // Recomputes the rollups of the plant's minutes starting in [fromMs, toMs).
+    bool RollUp(const std::string& plant, std::int64_t fromMs, std::int64_t toMs);
 
     QString path_;
     QString connectionName_;
     QSqlDatabase db_;
     std::unique_ptr<QSqlQuery> insertSample_;
     std::unique_ptr<QSqlQuery> insertEvent_;
+    std::unique_ptr<QSqlQuery> rollUp_;
 };
 
 } // namespace zelt

@@ -1,6 +1,7 @@
 #include "trend/TrendWindow.h"
 
 #include "trend/DischargeList.h"
+#include "trend/TimeAxisZoom.h"
 
 #include <QChart>
 #include <QChartView>
@@ -83,7 +84,20 @@ TrendWindow::TrendWindow(Links links, QWidget* parent)
 
     layout->addWidget(new DischargeList(links_, this));
 
-    connect(span_, &QComboBox::currentIndexChanged, this, [this] { Refresh(); });
+    reader_ = std::make_unique<TrendReader>(links_.DatabasePath, [this](const TrendResult& result) { ShowResult(result); });
+    zoom_ = new TimeAxisZoom(views_, [this](std::int64_t fromMs, std::int64_t toMs) {
+        follow_ = false;
+        viewFromMs_ = fromMs;
+        viewToMs_ = toMs;
+        Refresh();
+    }, this);
+
+    // Choosing a span, the shown one too, returns to following the live stream.
+    connect(span_, &QComboBox::currentIndexChanged, this, [this] { FollowLive(); });
+    connect(span_, &QComboBox::activated, this, [this] {
+        if (!follow_)
+            FollowLive();
+    });
     refresh_.setInterval(5000);
     connect(&refresh_, &QTimer::timeout, this, [this] { Refresh(); });
 }
@@ -195,41 +209,50 @@ int TrendWindow::BucketCount() const
     return width > 0 ? width : DefaultBuckets;
 }
 
+void TrendWindow::FollowLive()
+{
+    follow_ = true;
+    Refresh();
+}
+
 void TrendWindow::Refresh()
 {
-    const std::int64_t now = links_.Clock();
-    const std::int64_t span = span_->currentData().toLongLong();
-    std::int64_t from = now - span;
-    std::vector<SampleBucket> buckets;
     try {
-        if (!store_) {
-            store_ = std::make_unique<SessionStore>(
-                links_.DatabasePath, QStringLiteral("trend-%1").arg(reinterpret_cast<quintptr>(this)));
-            try {
-                store_->Open();
-            } catch (...) {
-                store_.reset();
-                throw;
-            }
+        TrendRequest request{links_.Plant(), viewFromMs_, viewToMs_, false, BucketCount()};
+        if (follow_) {
+            const std::int64_t now = links_.Clock();
+            const std::int64_t span = span_->currentData().toLongLong();
+            request.FromFirst = span == 0;
+            request.FromMs = now - span;
+            // One past now, so that a sample stamped this very millisecond is drawn.
+            request.ToMs = now + 1;
         }
-        const std::string plant = links_.Plant();
-        if (span == 0)
-            from = std::min(store_->FirstSampleTime(plant).value_or(now), now);
-        // One past now, so that a sample stamped this very millisecond is drawn.
-        buckets = store_->Buckets(plant, from, now + 1, BucketCount());
-        status_->clear();
+        reader_->Request(request);
     } catch (const std::exception& e) {
         status_->setText(QString::fromStdString(e.what()));
     }
-    Draw(buckets, from, now);
+}
+
+void TrendWindow::ShowResult(const TrendResult& result)
+{
+    try {
+        status_->setText(result.Error);
+        const std::int64_t now = links_.Clock();
+        zoom_->SetLongest(now - std::min(result.FirstMs.value_or(now), now));
+        Draw(result.Buckets, result.FromMs, result.Request.ToMs);
+    } catch (const std::exception& e) {
+        status_->setText(QString::fromStdString(e.what()));
+    }
+    emit Drawn();
 }
 
 void TrendWindow::Draw(const std::vector<SampleBucket>& buckets, std::int64_t fromMs, std::int64_t toMs)
 {
     // Each bucket becomes a vertical stroke from its lowest to its highest
     // value, which at one bucket per pixel column looks as every sample would.
+    std::vector<QList<QPointF>> lines;
     for (const Trace& trace : traces_) {
-        QList<QPointF> points;
+        QList<QPointF>& points = lines.emplace_back();
         points.reserve(static_cast<qsizetype>(buckets.size()) * 2);
         for (const SampleBucket& b : buckets) {
             const double low = trace.value(b.Low);
@@ -238,7 +261,6 @@ void TrendWindow::Draw(const std::vector<SampleBucket>& buckets, std::int64_t fr
             points.append(QPointF(static_cast<qreal>(b.TimeMs), low));
             points.append(QPointF(static_cast<qreal>(b.TimeMs), trace.value(b.High)));
         }
-        trace.series->replace(points);
     }
     const bool days = toMs - fromMs > 24 * 60 * MinuteMs;
     for (QDateTimeAxis* axis : timeAxes_) {
@@ -248,8 +270,10 @@ void TrendWindow::Draw(const std::vector<SampleBucket>& buckets, std::int64_t fr
     for (QChart* chart : charts_) {
         double low = std::numeric_limits<double>::max();
         double high = std::numeric_limits<double>::lowest();
-        for (QAbstractSeries* series : chart->series()) {
-            for (const QPointF& p : static_cast<QLineSeries*>(series)->points()) {
+        for (std::size_t i = 0; i < traces_.size(); ++i) {
+            if (traces_[i].series->chart() != chart)
+                continue;
+            for (const QPointF& p : lines[i]) {
                 low = std::min(low, p.y());
                 high = std::max(high, p.y());
             }
@@ -261,6 +285,10 @@ void TrendWindow::Draw(const std::vector<SampleBucket>& buckets, std::int64_t fr
         else
             axis->setRange(low - margin, high + margin);
     }
+    // The points go in last, once the axes hold their ranges, so that each
+    // series is laid out on its chart once.
+    for (std::size_t i = 0; i < traces_.size(); ++i)
+        traces_[i].series->replace(lines[i]);
 }
 
 } // namespace zelt

@@ -2,12 +2,15 @@
 
 // The "Trend" window: the recorded samples of the current plant on stacked
 // charts sharing one time axis (DC bus, block voltages, battery current,
-// temperatures). It reads the session database on its own
-// connection, reduced to a lowest and a highest value per pixel column, and
-// re-reads it every few seconds while shown so that it follows the live
-// stream. A database that cannot be read leaves the charts empty.
+// temperatures). A reader on its own thread and connection reads the session
+// database, reduced to a lowest and a highest value per pixel column, and the
+// window re-reads it every few seconds while shown so that it follows the live
+// stream. The wheel zooms and a drag pans the time axis; that stops following
+// until a span is chosen again. A database that cannot be read leaves the
+// charts empty.
 
 #include "trend/SessionStore.h"
+#include "trend/TrendReader.h"
 
 #include <QString>
 #include <QTimer>
@@ -28,7 +31,11 @@ class QLineSeries;
 
 namespace zelt {
 
+class TimeAxisZoom;
+
 class TrendWindow : public QWidget {
+    Q_OBJECT
+
 public:
     struct Links {
         QString DatabasePath;
@@ -44,7 +51,8 @@ public:
     explicit TrendWindow(Links links, QWidget* parent = nullptr);
     ~TrendWindow() override;
 
-    // Reads the selected span from the database and redraws.
+    // Asks for the selected span, or the zoomed range, to be read; it is drawn
+    // when the read comes back.
     void Refresh();
 
     QComboBox* SpanBox() const { return span_; }
@@ -57,6 +65,11 @@ public:
     // the bucket's values differ.
     void ShowCursor(std::int64_t timeMs);
     QString CursorText() const;
+    std::vector<QChartView*> ChartViews() const { return views_; }
+
+signals:
+    // A read has come back and been drawn.
+    void Drawn();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -77,10 +90,17 @@ private:
 
     QChartView* AddChart(const QString& title, const std::vector<TraceSpec>& wanted);
     void Draw(const std::vector<SampleBucket>& buckets, std::int64_t fromMs, std::int64_t toMs);
+    void ShowResult(const TrendResult& result);
+    void FollowLive();
     int BucketCount() const;
 
     Links links_;
-    std::unique_ptr<SessionStore> store_;
+    std::unique_ptr<TrendReader> reader_;
+    TimeAxisZoom* zoom_ = nullptr;
+    // Following the live stream, or showing the range zoomed or panned to.
+    bool follow_ = true;
+    std::int64_t viewFromMs_ = 0;
+    std::int64_t viewToMs_ = 0;
     QComboBox* span_ = nullptr;
     QLabel* status_ = nullptr;
     QLabel* cursor_ = nullptr;

@@ -7,12 +7,17 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <csignal>
+#include <map>
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -147,35 +152,111 @@ TEST(SessionStore, PruningKeepsDischarges)
     EXPECT_EQ(kept.front().TimeMs, 100 * 1000);
     EXPECT_EQ(kept[30].TimeMs, 130 * 1000);
     EXPECT_TRUE(store.Samples("COM2/B", 0, 1000 * 1000).empty());
+    // The minute rollups follow: only the minutes of what is left, from its first sample on.
+    std::vector<std::int64_t> minutes;
+    for (const SampleBucket& b : store.Buckets("COM1/A", 0, 600 * 1000, 10))
+        minutes.push_back(b.TimeMs / 1000);
+    EXPECT_EQ(minutes, (std::vector<std::int64_t>{100, 120, 500}));
+    EXPECT_TRUE(store.Buckets("COM2/B", 0, 600 * 1000, 10).empty());
 }
 
-TEST(SessionStore, LongSpansAreReducedToBuckets)
+// Spans cut into stretches of whole minutes come from the rollups; they must
+// equal the same reduction done over the samples, also for a store written
+// before the rollups existed.
+TEST(SessionStore, RollupsReduceAsTheSamplesDo)
 {
     QTemporaryDir dir;
-    SessionStore store(dir.filePath(QStringLiteral("s.sqlite")), QStringLiteral("buckets"));
-    store.Open();
-    // 0 to 99 s, then nothing until 150 s; the DC voltage is 50 V plus a tenth per second.
-    std::vector<StoredSample> samples;
-    for (int t : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 99, 150}) {
-        TrendSample s;
-        s.TimeMs = t * 1000;
-        s.DcVolt = 50 + t / 10.0;
-        s.BattCurrent = -t;
-        s.BlockVolt = {13, 12, 13, 13};
-        samples.push_back({"P", s});
+    const QString path = dir.filePath(QStringLiteral("s.sqlite"));
+    constexpr std::int64_t Minute = 60 * 1000;
+    {
+        SessionStore store(path, QStringLiteral("rollups"));
+        store.Open();
+        // Three hours, a sample every 7 s, in batches that split minutes.
+        std::vector<StoredSample> batch;
+        for (int i = 0; i < 3 * 3600 / 7; ++i) {
+            TrendSample s;
+            s.TimeMs = i * 7000LL;
+            s.DcVolt = 50 + (i * 37 % 50) / 10.0;
+            s.LoadCurrent = i * 13 % 40;
+            s.BattCurrent = i * 17 % 60 - 30;
+            s.Batt1TempValid = i % 100 < 50;
+            s.Batt1Temp = 20 + i % 9;
+            s.RackTemp = 25 - i % 7;
+            s.BlockVolt = {12 + i % 3 / 10.0, 13 - i % 5 / 10.0, 12.5 + i % 11 / 10.0, 12 + i % 13 / 10.0};
+            batch.push_back({"P", s});
+            batch.push_back({"Q", s});
+            if (i % 100 == 99) {
+                store.Append(batch, {});
+                batch.clear();
+            }
+        }
+        store.Append(batch, {});
     }
-    store.Append(samples, {});
-    const std::vector<SampleBucket> b = store.Buckets("P", 0, 200 * 1000, 20); // 10 s each
-    const std::tuple<std::int64_t, double, double, double> expected[] = {
-        {0, 50, 50.9, -9}, {10, 51, 51.9, -19}, {20, 52, 52, -20}, {99, 59.9, 59.9, -99}, {150, 65, 65, -150}};
-    ASSERT_EQ(b.size(), std::size(expected));
-    for (std::size_t i = 0; i < b.size(); ++i) {
-        const auto& [t, low, high, lowAmps] = expected[i];
-        EXPECT_EQ(b[i].TimeMs, t * 1000) << i;
-        EXPECT_DOUBLE_EQ(b[i].Low.DcVolt, low) << i;
-        EXPECT_DOUBLE_EQ(b[i].High.DcVolt, high) << i;
-        EXPECT_EQ(b[i].Low.BattCurrent, lowAmps) << i;
-        EXPECT_EQ(b[i].Low.BlockVolt[1], 12) << i;
+    const struct {
+        std::int64_t from, to;
+        int count;
+    } spans[] = {{0, 180 * Minute, 180}, {0, 180 * Minute, 18}, {60 * Minute, 120 * Minute, 4}, {7 * Minute, 187 * Minute, 2}};
+    // Every reduced series; an absent sensor reads as NaN, which min and max skip.
+    const std::vector<double (*)(const TrendSample&)> series = {
+        [](const TrendSample& s) { return s.DcVolt; },
+        [](const TrendSample& s) { return s.LoadCurrent; },
+        [](const TrendSample& s) { return s.BattCurrent; },
+        [](const TrendSample& s) { return s.Batt1TempValid ? s.Batt1Temp : std::nan(""); },
+        [](const TrendSample& s) { return s.RackTemp; },
+        [](const TrendSample& s) { return s.BlockVolt[0]; },
+        [](const TrendSample& s) { return s.BlockVolt[1]; },
+        [](const TrendSample& s) { return s.BlockVolt[2]; },
+        [](const TrendSample& s) { return s.BlockVolt[3]; },
+    };
+    for (const bool dropped : {false, true}) {
+        if (dropped) { // as a store written before the rollups existed
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("drop"));
+            db.setDatabaseName(path);
+            ASSERT_TRUE(db.open());
+            ASSERT_TRUE(QSqlQuery(db).exec(QStringLiteral("DROP TABLE minutes")));
+            db.close();
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(QStringLiteral("drop"));
+        }
+        SessionStore store(path, QStringLiteral("read"));
+        store.Open();
+        for (const auto& span : spans) {
+            SCOPED_TRACE(testing::Message() << dropped << " " << span.from << " " << span.count);
+            // The reduction done here over the samples: per stretch its first
+            // time, then each series' lowest and highest value.
+            std::map<std::int64_t, std::vector<double>> expected;
+            for (const TrendSample& s : store.Samples("P", span.from, span.to)) {
+                auto [it, first] = expected.try_emplace((s.TimeMs - span.from) * span.count / (span.to - span.from));
+                std::vector<double>& e = it->second;
+                if (first)
+                    e.push_back(static_cast<double>(s.TimeMs));
+                for (std::size_t k = 0; k < series.size(); ++k) {
+                    const double v = series[k](s);
+                    if (first) {
+                        e.push_back(v);
+                        e.push_back(v);
+                    } else if (!std::isnan(v)) {
+                        e[1 + 2 * k] = std::isnan(e[1 + 2 * k]) ? v : std::min(e[1 + 2 * k], v);
+                        e[2 + 2 * k] = std::isnan(e[2 + 2 * k]) ? v : std::max(e[2 + 2 * k], v);
+                    }
+                }
+            }
+            // NaN never equals itself: both sides write it as -1.
+            const auto plain = [](double v) { return std::isnan(v) ? -1 : v; };
+            std::vector<std::vector<double>> got, want;
+            for (const SampleBucket& b : store.Buckets("P", span.from, span.to, span.count)) {
+                std::vector<double>& g = got.emplace_back(1, static_cast<double>(b.TimeMs));
+                for (const auto& value : series) {
+                    g.push_back(plain(value(b.Low)));
+                    g.push_back(plain(value(b.High)));
+                }
+            }
+            for (auto& [bucket, values] : expected) {
+                std::transform(values.begin(), values.end(), values.begin(), plain);
+                want.push_back(values);
+            }
+            EXPECT_EQ(got, want);
+        }
     }
 }
 

@@ -1,9 +1,15 @@
+#include "common/EventLoop.h"
 #include "trend/SessionStore.h"
 #include "trend/TrendWindow.h"
 
+#include <QChart>
+#include <QChartView>
 #include <QComboBox>
+#include <QDateTimeAxis>
 #include <QLineSeries>
+#include <QMouseEvent>
 #include <QTemporaryDir>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -51,7 +57,18 @@ protected:
         window->SpanBox()->setCurrentIndex(span);
         window->show();
         window->Refresh();
+        EXPECT_TRUE(WaitForDrawing(*window));
         return window;
+    }
+    // Runs the event loop until the window has drawn the next read.
+    static bool WaitForDrawing(TrendWindow& window)
+    {
+        int drawn = 0;
+        const QMetaObject::Connection counting =
+            QObject::connect(&window, &TrendWindow::Drawn, [&drawn] { ++drawn; });
+        const bool done = test::WaitUntil([&drawn] { return drawn > 0; }, 10000);
+        QObject::disconnect(counting);
+        return done;
     }
 
     QTemporaryDir dir;
@@ -122,6 +139,72 @@ TEST_F(TrendWindowTest, ShowsTheSelectedSpanEndingNow)
         if (row.drawn)
             EXPECT_EQ(dc.front().x(), T0);
     }
+}
+
+// The time axis of every chart, as [from, to] in milliseconds.
+std::vector<std::pair<std::int64_t, std::int64_t>> Ranges(const TrendWindow& window)
+{
+    std::vector<std::pair<std::int64_t, std::int64_t>> ranges;
+    for (QChartView* view : window.ChartViews()) {
+        const auto* axis = static_cast<QDateTimeAxis*>(view->chart()->axes(Qt::Horizontal).front());
+        ranges.emplace_back(axis->min().toMSecsSinceEpoch(), axis->max().toMSecsSinceEpoch());
+    }
+    return ranges;
+}
+
+TEST_F(TrendWindowTest, WheelZoomsAndDragPansEveryChartUntilASpanIsChosen)
+{
+    Fill();
+    constexpr std::int64_t Now = T0 + 60 * 60 * 1000; // an hour stored
+    const auto window = Open(path, Now, 0);           // the last 10 minutes
+    const struct {
+        int notches;  // wheel turns, away from the operator zooming in
+        int dragPixels; // to the left
+        double spanFactor;
+        std::int64_t span; // expected instead of the factor when not 0
+    } rows[] = {
+        {1, 0, 0.8, 0}, {-1, 0, 1.25, 0}, {-20, 0, 0, 60 * 60 * 1000}, {40, 0, 0, 60 * 1000}, {0, 100, 1, 0},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const auto& row = rows[i];
+        SCOPED_TRACE(i);
+        QChartView* view = window->ChartViews()[i % 4];
+        QChart* chart = view->chart();
+        const QPointF at = view->mapFromScene(chart->mapToScene(chart->plotArea().center()));
+        const auto timeAt = [&] { return chart->mapToValue(chart->mapFromScene(view->mapToScene(at.toPoint()))).x(); };
+        const auto [from, to] = Ranges(*window).front();
+        const double before = timeAt();
+        if (row.notches != 0) {
+            QWheelEvent wheel(at, view->mapToGlobal(at), QPoint(), QPoint(0, 120 * row.notches), Qt::NoButton,
+                              Qt::NoModifier, Qt::NoScrollPhase, false);
+            QCoreApplication::sendEvent(view->viewport(), &wheel);
+        } else {
+            const QPointF end = at - QPointF(row.dragPixels, 0);
+            QMouseEvent press(QEvent::MouseButtonPress, at, view->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+            QMouseEvent move(QEvent::MouseMove, end, view->mapToGlobal(end), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+            QMouseEvent release(QEvent::MouseButtonRelease, end, view->mapToGlobal(end), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+            for (QMouseEvent* e : {&press, &move, &release})
+                QCoreApplication::sendEvent(view->viewport(), e);
+        }
+        const auto ranges = Ranges(*window);
+        for (const auto& range : ranges)
+            EXPECT_EQ(range, ranges.front()); // the charts stay in step
+        const auto [newFrom, newTo] = ranges.front();
+        const double expected = row.span != 0 ? row.span : (to - from) * row.spanFactor;
+        EXPECT_NEAR(newTo - newFrom, expected, 1);
+        const double pixelMs = (newTo - newFrom) / chart->plotArea().width();
+        if (row.span == 0 && row.dragPixels == 0)
+            EXPECT_NEAR(timeAt(), before, pixelMs); // the time under the mouse stays
+        if (row.dragPixels != 0)
+            EXPECT_NEAR(newFrom - from, row.dragPixels * pixelMs, 1);
+        // The read of the new range keeps it.
+        ASSERT_TRUE(WaitForDrawing(*window));
+        EXPECT_EQ(Ranges(*window).front(), ranges.front());
+    }
+    // Choosing the span again follows the live stream.
+    emit window->SpanBox()->activated(0);
+    ASSERT_TRUE(WaitForDrawing(*window));
+    EXPECT_EQ(Ranges(*window).front(), std::make_pair(Now - 10 * 60 * 1000, Now + 1));
 }
 
 TEST_F(TrendWindowTest, AnEmptyOrUnreadableDatabaseLeavesTheChartsEmpty)

@@ -297,8 +297,13 @@ bool SaveTrend(const QDir& dir)
                              zelt::DetectionSettings{}, [](int) {}});
     trend.resize(1000, 1100);
     trend.SpanBox()->setCurrentIndex(1); // 1 hour
+    bool drawn = false;
+    QObject::connect(&trend, &zelt::TrendWindow::Drawn, [&drawn] { drawn = true; });
     trend.show();
-    trend.Refresh();
+    if (!PumpUntil([&drawn] { return drawn; }, 10000)) {
+        std::fprintf(stderr, "the Trend window drew nothing\n");
+        return false;
+    }
     auto* discharges = trend.findChild<zelt::DischargeList*>();
     discharges->Table()->selectRow(0);
     trend.ShowCursor(t0.addSecs(15 * 60).toMSecsSinceEpoch());
