@@ -16,6 +16,7 @@
 #include "battery/TfrmShow.h"
 #include "protocol/SchedulerDispatch.h"
 #include "serial/PortDialog.h"
+#include "serial/PortWindows.h"
 #include "trend/SessionRecorder.h"
 #include "trend/TrendWindow.h"
 #include "ui/Colours.h"
@@ -227,6 +228,7 @@ void TMain_Form::BuildStatusBar()
 void TMain_Form::ConnectPort()
 {
     comPort11_.setObjectName(QStringLiteral("ComPort11"));
+    ShowPortInWindows(comPort11_);
     comPort11_.SetBaudRate(br57600);
     comPort11_.SetDataBits(db8);
     comPort11_.SetParity(paNone);

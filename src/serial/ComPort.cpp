@@ -1,13 +1,13 @@
 #include "serial/ComPort.h"
 
+#include "serial/Abort.h"
 #include "serial/ComDevice.h"
-#include "serial/ConnectBox.h"
 #include "serial/ComPortImpl.h"
 #include "serial/ComThread.h"
 #include "serial/LineSettings.h"
+#include "serial/NetConnector.h"
 #include "serial/PortNames.h"
 #include "serial/TtyDevice.h"
-#include "ui/StandardError.h"
 
 #include <QFile>
 #include <QPointer>
@@ -63,24 +63,6 @@ std::optional<Clock::time_point> Earlier(std::optional<Clock::time_point> a, std
     return std::min(*a, *b);
 }
 
-// Runs event handlers; what they throw reaches the standard error display on
-// the main thread, also when they run on the event thread.
-template <typename Work>
-void RunHandlers(QObject* context, Work&& work)
-{
-    if (QThread::currentThread() == context->thread()) {
-        RunGuarded(work);
-        return;
-    }
-    try {
-        work();
-    } catch (...) {
-        QMetaObject::invokeMethod(
-            context, [error = std::current_exception()] { RunGuarded([&] { std::rethrow_exception(error); }); },
-            Qt::QueuedConnection);
-    }
-}
-
 } // namespace
 
 
@@ -88,7 +70,7 @@ TCustomComPort::TCustomComPort(QObject* owner) : QObject(owner), d_(std::make_un
 
 TCustomComPort::~TCustomComPort()
 {
-    RunGuarded([&] { Close(); });
+    Guarded([&] { Close(); });
     CloseDeviceSteps(); // when a BeforeClose handler failed
 }
 
@@ -151,7 +133,7 @@ void TCustomComPort::OpenDevice()
         d_->writeNotifier = std::make_unique<QSocketNotifier>(d_->device->Handle(), QSocketNotifier::Write);
         d_->writeNotifier->setEnabled(false);
         connect(d_->writeNotifier.get(), &QSocketNotifier::activated, this,
-                [this] { RunGuarded([&] { ContinueWrite(); }); });
+                [this] { Guarded([&] { ContinueWrite(); }); });
         PurgeInput();
         PurgeOutput();
         ApplyBufferSizes();
@@ -178,7 +160,7 @@ std::unique_ptr<ComDevice> TCustomComPort::OpenPortDevice()
         if (!line)
             RaiseError(EComError("Not a network port address: " + url.toStdString(), 0));
         try {
-            return ConnectWithBox(*line);
+            return d_->lineConnector ? d_->lineConnector(*line) : ConnectWaiting(*line);
         } catch (const EComError& error) {
             RaiseError(error);
         }
@@ -293,7 +275,9 @@ void TCustomComPort::LineEventHandlerChanged()
 void TCustomComPort::DispatchEvents(unsigned events, const std::atomic<bool>& stopping)
 {
     const QPointer<TCustomComPort> alive(this);
-    RunHandlers(this, [&] {
+    // What the handlers throw reaches the error sink on the main thread, also
+    // when they run on the event thread.
+    const auto handlers = [&] {
         // A handler may close or even destroy the port; the rest is then skipped.
         const auto raise = [&](unsigned event, TNotifyEvent Impl::*handler) {
             if (!alive || stopping || (events & event) == 0)
@@ -315,12 +299,22 @@ void TCustomComPort::DispatchEvents(unsigned events, const std::atomic<bool>& st
         raise(evRxChar, &Impl::onRxChar);
         raise(evRxFlag, &Impl::onRxFlag);
         raise(evTxEmpty, &Impl::onTxEmpty);
-    });
+    };
+    if (QThread::currentThread() == thread()) {
+        Guarded(handlers);
+        return;
+    }
+    try {
+        handlers();
+    } catch (...) {
+        QMetaObject::invokeMethod(
+            this, [this, error = std::current_exception()] { Report(error); }, Qt::QueuedConnection);
+    }
 }
 
 void TCustomComPort::EventThreadFailed(int error, bool hangUp)
 {
-    RunGuarded([&] {
+    Guarded([&] {
         d_->thread.reset(); // it has ended by itself
         // The device has gone away: what is left of it is closed.
         if (hangUp)
@@ -330,6 +324,33 @@ void TCustomComPort::EventThreadFailed(int error, bool hangUp)
 }
 
 // ---- Errors ----------------------------------------------------------------
+
+void TCustomComPort::Guarded(const std::function<void()>& work)
+{
+    try {
+        work();
+    } catch (...) {
+        Report(std::current_exception());
+    }
+}
+
+void TCustomComPort::Report(const std::exception_ptr& error)
+{
+    std::string message;
+    try {
+        std::rethrow_exception(error);
+    } catch (const EAbort&) {
+        return;
+    } catch (const std::exception& e) {
+        message = e.what();
+    } catch (...) {
+        message = "Unknown error";
+    }
+    if (d_->errorSink)
+        d_->errorSink(message);
+    else
+        qWarning("%s: %s", qUtf8Printable(d_->deviceName), message.c_str());
+}
 
 void TCustomComPort::RaiseError(const EComError& error)
 {

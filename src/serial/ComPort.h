@@ -13,6 +13,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <set>
 #include <stdexcept>
@@ -61,12 +62,19 @@ public:
 
 class TCustomComPort;
 class ComDevice;
+struct NetworkLine;
 
 using TComPortEvent = TEvent<TCustomComPort* /*ComPort*/>;
 using TComDataEvent = TEvent<QObject* /*Sender*/, const char* /*Buffer*/, int /*Length*/, bool /*WaitOnCompletion*/>;
 using TComErrorEvent = TEvent<TCustomComPort* /*ComPort*/, const EComError& /*E*/, TComAction& /*Action*/>;
 using TComLineErrorEvent = TEvent<QObject* /*Sender*/, const TLineErrors& /*LineErrors*/>;
 using TNotifyEvent = TEvent<QObject* /*Sender*/>;
+
+// Receives the message of an error that reaches no caller of the port.
+using TComErrorSink = std::function<void(const std::string& message)>;
+// Opens the device of a network line; throws EComError when the line cannot
+// be opened, EAbort when the operator gives up.
+using TLineConnector = std::function<std::unique_ptr<ComDevice>(const NetworkLine& line)>;
 
 // Settings groups; each holds a link back to its port, and changing one of
 // their properties re-applies the group to an open device.
@@ -263,6 +271,14 @@ public:
     const TNotifyEvent& OnEvent2() const;
     void SetOnEvent2(TNotifyEvent handler);
 
+    // Where errors go that a handler raises, the event thread meets or a write
+    // meets after returning; EAbort is dropped. Without a sink the message
+    // goes to Qt's warning log.
+    void SetErrorSink(TComErrorSink sink);
+    // How a network line opens. Without a connector the port waits for the
+    // connection in a local event loop (see ConnectWaiting).
+    void SetLineConnector(TLineConnector connector);
+
 protected:
     // The open step: device, buffers, line settings, time-outs, line-event mask.
     virtual void OpenDevice();
@@ -293,6 +309,9 @@ private:
     void CheckClosed();
     void Check(int error);
     [[noreturn]] void RaiseError(const EComError& error);
+    // Runs work; what it throws goes to the error sink.
+    void Guarded(const std::function<void()>& work);
+    void Report(const std::exception_ptr& error);
     void DispatchEvents(unsigned events, const std::atomic<bool>& stopping);
     void EventThreadFailed(int error, bool hangUp);
 

@@ -42,6 +42,8 @@ struct TCustomComPort::Impl {
     TComLineErrorEvent onLineError;
     TNotifyEvent onBreak, onCTSChange, onDSRChange, onRLSDChange, onRing, onRxChar, onRxFlag, onTxEmpty,
         onRx80PercFull, onPrinterError, onEvent1, onEvent2;
+    TComErrorSink errorSink;
+    TLineConnector lineConnector;
 
     // The open device.
     std::unique_ptr<ComDevice> device;

@@ -206,6 +206,16 @@ void TCustomComPort::SetOnEvent2(TNotifyEvent handler)
     LineEventHandlerChanged();
 }
 
+void TCustomComPort::SetErrorSink(TComErrorSink sink)
+{
+    d_->errorSink = std::move(sink);
+}
+
+void TCustomComPort::SetLineConnector(TLineConnector connector)
+{
+    d_->lineConnector = std::move(connector);
+}
+
 // ---- Settings groups -------------------------------------------------------
 
 void TFlowControl::SetDTR(TDTRControl value)

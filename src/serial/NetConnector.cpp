@@ -3,8 +3,8 @@
 #include "serial/ComDevice.h"
 #include "serial/SocketDevice.h"
 #include "serial/TelnetCodec.h"
-#include "ui/StandardError.h"
 
+#include <QEventLoop>
 #include <QSocketNotifier>
 
 #include <cerrno>
@@ -49,7 +49,7 @@ NetConnector::NetConnector(NetworkLine line, int timeoutMs, QObject* parent)
     timer_.setSingleShot(true);
     timer_.setTimerType(Qt::PreciseTimer); // a coarse one may end 5 % early
     timer_.setInterval(timeoutMs);
-    connect(&timer_, &QTimer::timeout, this, [this] { RunGuarded([&] { Fail(comdev::SystemError(ETIMEDOUT)); }); });
+    connect(&timer_, &QTimer::timeout, this, [this] { Guarded([&] { Fail(comdev::SystemError(ETIMEDOUT)); }); });
 }
 
 NetConnector::~NetConnector()
@@ -88,7 +88,7 @@ void NetConnector::Start()
             QMetaObject::invokeMethod(
                 target,
                 [target, result, systemError, addresses = std::move(addresses)]() mutable {
-                    RunGuarded([&] { target->Resolved(result, systemError, std::move(addresses)); });
+                    target->Guarded([&] { target->Resolved(result, systemError, std::move(addresses)); });
                 },
                 Qt::QueuedConnection);
     }).detach();
@@ -133,7 +133,7 @@ void NetConnector::TryNext()
         }
         if (errno == EINPROGRESS) {
             notifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Write);
-            connect(notifier_.get(), &QSocketNotifier::activated, this, [this] { RunGuarded([&] { Writable(); }); });
+            connect(notifier_.get(), &QSocketNotifier::activated, this, [this] { Guarded([&] { Writable(); }); });
             return;
         }
         lastError_ = errno;
@@ -171,7 +171,7 @@ void NetConnector::Connected()
         return;
     }
     notifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
-    connect(notifier_.get(), &QSocketNotifier::activated, this, [this] { RunGuarded([&] { Readable(); }); });
+    connect(notifier_.get(), &QSocketNotifier::activated, this, [this] { Guarded([&] { Readable(); }); });
 }
 
 void NetConnector::Readable()
@@ -201,6 +201,18 @@ void NetConnector::Readable()
     }
     if (telnet_->Ready())
         Succeed();
+}
+
+// An unforeseen error ends the attempt with its message.
+void NetConnector::Guarded(const std::function<void()>& work)
+{
+    try {
+        work();
+    } catch (const std::exception& e) {
+        Fail(EComError(e.what(), 0));
+    } catch (...) {
+        Fail(EComError("Unknown error", 0));
+    }
 }
 
 void NetConnector::Succeed()
@@ -239,6 +251,18 @@ void NetConnector::CloseSocket()
     if (fd_ >= 0)
         close(fd_);
     fd_ = -1;
+}
+
+std::unique_ptr<ComDevice> ConnectWaiting(const NetworkLine& line)
+{
+    NetConnector connector(line);
+    QEventLoop loop;
+    QObject::connect(&connector, &NetConnector::finished, &loop, &QEventLoop::quit);
+    connector.Start();
+    loop.exec();
+    if (std::unique_ptr<ComDevice> device = connector.TakeDevice())
+        return device;
+    throw *connector.Error();
 }
 
 } // namespace zelt

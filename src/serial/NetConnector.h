@@ -12,6 +12,7 @@
 #include <QObject>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <sys/socket.h>
@@ -53,6 +54,7 @@ private:
     void Writable();
     void Connected();
     void Readable();
+    void Guarded(const std::function<void()>& work);
     void Succeed();
     void Fail(const EComError& error);
     void DropNotifier();
@@ -72,5 +74,9 @@ private:
     std::optional<EComError> error_;
     bool finished_ = false;
 };
+
+// Opens line while a local event loop runs, without any window; throws
+// EComError when it cannot, at the latest after the default time-out.
+std::unique_ptr<ComDevice> ConnectWaiting(const NetworkLine& line);
 
 } // namespace zelt

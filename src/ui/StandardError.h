@@ -4,17 +4,13 @@
 // (slots, timer ticks, the serial event dispatch) runs its work through
 // RunGuarded, so that no exception ever crosses Qt's event loop.
 
+#include "serial/Abort.h"
+
 #include <QString>
 #include <exception>
 #include <functional>
 
 namespace zelt {
-
-// The silent abort: an operation that throws EAbort ends without any message.
-class EAbort : public std::exception {
-public:
-    const char* what() const noexcept override { return "Operation aborted"; }
-};
 
 // Shows message in the standard error box (modal), or hands it to the sink
 // installed by SetStandardErrorSink.

@@ -2,6 +2,7 @@
 #include "common/Loopback.h"
 #include "serial/ComPort.h"
 #include "serial/PortNames.h"
+#include "serial/PortWindows.h"
 #include "ui/StandardError.h"
 
 #include <QApplication>
@@ -52,6 +53,7 @@ protected:
     {
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, config.path());
         SetStandardErrorSink([this](const QString& message) { errors.append(message); });
+        ShowPortInWindows(port);
         port.SetOnRxChar([this](QObject*) {
             std::string text;
             port.ReadAvailable(text);

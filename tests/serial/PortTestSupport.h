@@ -7,6 +7,7 @@
 #include "common/EventLoop.h"
 #include "common/Pty.h"
 #include "serial/ComPort.h"
+#include "serial/PortWindows.h"
 #include "ui/StandardError.h"
 
 #include <QStringList>
@@ -35,6 +36,7 @@ protected:
     void SetUp() override
     {
         SetStandardErrorSink([this](const QString& message) { errors.append(message); });
+        ShowPortInWindows(port);
         port.SetDeviceName(QString::fromStdString(pty.SlavePath()));
     }
     void TearDown() override

@@ -1,0 +1,17 @@
+#include "serial/PortWindows.h"
+
+#include "serial/ComPort.h"
+#include "serial/ConnectBox.h"
+#include "ui/StandardError.h"
+
+namespace zelt {
+
+void ShowPortInWindows(TCustomComPort& port)
+{
+    port.SetErrorSink([](const std::string& message) {
+        ShowStandardError(QString::fromLocal8Bit(message.data(), static_cast<qsizetype>(message.size())));
+    });
+    port.SetLineConnector(ConnectWithBox);
+}
+
+} // namespace zelt
