@@ -1,7 +1,5 @@
 #include "exporter/Fleet.h"
 
-#include "ui/StandardError.h"
-
 namespace zelt {
 
 namespace {
@@ -29,7 +27,7 @@ Fleet::Fleet(const ExporterConfig& config, QObject* parent)
     connect(&retryTimer_, &QTimer::timeout, this, [this] {
         const Plant::Clock::time_point now = Plant::Clock::now();
         for (const std::unique_ptr<Plant>& plant : plants_)
-            RunGuarded([&] { plant->RetryIfDue(now); });
+            plant->RetryIfDue(now);
     });
 }
 

@@ -5,12 +5,8 @@
 #include "serial/ComDevice.h"
 #include "serial/NetConnector.h"
 #include "serial/PortNames.h"
-#include "status/AlarmStatus.h"
-#include "status/RectifierStatus.h"
-#include "status/UnitStatus.h"
-#include "ui/StandardError.h"
+#include "serial/Abort.h"
 
-#include <QDateTime>
 
 #include <cstdio>
 
@@ -25,8 +21,6 @@ constexpr std::chrono::seconds MaxBackoff{60};
 Plant::Plant(PlantConfig config, FleetCollector& collector, std::size_t index, QObject* parent)
     : QObject(parent), config_(std::move(config)), collector_(collector), index_(index)
 {
-    timer2_.setInterval(std::chrono::hours(24));
-    timer3_.setInterval(std::chrono::hours(24));
     port_.SetBaudRate(br57600);
     port_.SetDataBits(db8);
     port_.SetParity(paNone);
@@ -37,12 +31,9 @@ Plant::Plant(PlantConfig config, FleetCollector& collector, std::size_t index, Q
         if (!closing_)
             LineLost();
     });
-    // The component's errors are logged here with the plant's name; the
-    // abort keeps them from the standard error display.
-    port_.SetOnError([this](TCustomComPort*, const EComError& error, TComAction& action) {
-        std::fprintf(stderr, "plant %s: %s\n", config_.name.c_str(), error.what());
-        action = caAbort;
-    });
+    // What the port meets outside a call of ours (the line hanging up, a
+    // failed read) is logged with the plant's name.
+    port_.SetErrorSink([this](const std::string& message) { Log(message); });
 }
 
 Plant::~Plant()
@@ -72,7 +63,7 @@ void Plant::Open()
     if (const std::optional<NetworkLine> line = ParseNetworkLine(config_.line)) {
         // A network line connects on the event loop; the other plants go on meanwhile.
         connector_ = std::make_unique<NetConnector>(*line);
-        connect(connector_.get(), &NetConnector::finished, this, [this] { RunGuarded([&] { Connected(); }); });
+        connect(connector_.get(), &NetConnector::finished, this, [this] { Connected(); });
         connector_->Start();
         return;
     }
@@ -85,7 +76,12 @@ void Plant::Open()
     }
 }
 
-void Plant::Connected()
+void Plant::Log(const std::string& message) const
+{
+    std::fprintf(stderr, "plant %s: %s\n", config_.name.c_str(), message.c_str());
+}
+
+void Plant::Connected() noexcept
 {
     std::unique_ptr<ComDevice> device = connector_->TakeDevice();
     const std::string error = connector_->Error() ? connector_->Error()->what() : std::string();
@@ -106,14 +102,13 @@ void Plant::Connected()
 void Plant::Opened()
 {
     rx_.Reset();
-    std::fprintf(stderr, "plant %s: line %s open\n", config_.name.c_str(), qPrintable(config_.line));
+    Log("line " + config_.line.toStdString() + " open");
 }
 
 void Plant::OpenFailed(const std::string& message)
 {
     if (message != EAbort().what())
-        std::fprintf(stderr, "plant %s: cannot open %s: %s\n", config_.name.c_str(), qPrintable(config_.line),
-                     message.c_str());
+        Log("cannot open " + config_.line.toStdString() + ": " + message);
     LineLost();
 }
 
@@ -142,33 +137,13 @@ void Plant::DispatchFrame()
         return;
     ++sample_.framesReceived;
     backoff_ = std::chrono::seconds(1);
-    const FrameRoute route = TakeFrame(rx_);
-    try {
-        switch (route) {
-        case FrameRoute::RectifierStatus:
-            DecodeRectifierStatus(rx_.RxBody, sample_.snapshot, view_,
-                                  RectifierEffects{timer2_, initBlinkCount_, timer3_, testAlertShown_, alertWindow_});
-            sample_.rectifierSeen = true;
-            sample_.verdict = BatteryVerdict(sample_.snapshot);
-            sample_.nextTestSeconds = NextTestSeconds(sample_.snapshot);
-            break;
-        case FrameRoute::AlarmStatus:
-            DecodeAlarmStatus(rx_.RxBody, sample_.snapshot, view_);
-            sample_.alarmsSeen = true;
-            break;
-        case FrameRoute::UnitStatus:
-            DecodeUnitStatus(rx_.RxBody, sample_.snapshot, view_);
-            sample_.unitsSeen = true;
-            break;
-        default:
-            return;
-        }
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "plant %s: '%c' record: %s\n", config_.name.c_str(), rx_.RxType, e.what());
+    if (TakeFrame(rx_) == FrameRoute::Ignore)
         return;
+    try {
+        decoder_.Decode(rx_.RxType, rx_.RxBody, sample_);
+    } catch (const std::exception& e) {
+        Log(std::string("'") + rx_.RxType + "' record: " + e.what());
     }
-    sample_.lastRecord = Clock::now();
-    sample_.lastRecordSeconds = QDateTime::currentMSecsSinceEpoch() / 1000.0;
 }
 
 void Plant::Publish()

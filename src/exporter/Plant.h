@@ -6,14 +6,12 @@
 // then 2, 4 ... up to 60 s between attempts, until a frame arrives.
 
 #include "exporter/ExporterConfig.h"
-#include "exporter/HeadlessStatusView.h"
+#include "exporter/PlantDecoder.h"
 #include "exporter/PlantSample.h"
 #include "protocol/FrameCodec.h"
 #include "serial/ComPort.h"
-#include "status/TestAlertWindow.h"
 
 #include <QObject>
-#include <QTimer>
 
 #include <chrono>
 #include <memory>
@@ -37,14 +35,9 @@ public:
     void RetryIfDue(Clock::time_point now);
 
 private:
-    // The battery alert has no window here.
-    class NoAlertWindow : public TestAlertWindow {
-    public:
-        void ShowAlert(const std::string&, const std::string&, const QColor&) override {}
-    };
-
     void Open();
-    void Connected();
+    void Connected() noexcept; // the network connector has finished
+    void Log(const std::string& message) const;
     void Opened();
     void OpenFailed(const std::string& message);
     void LineLost();
@@ -64,14 +57,7 @@ private:
     std::string rxText_;
 
     FrameReceiver rx_;
-    HeadlessStatusView view_;
-    // The 'R' decoder switches the console's blink timers; nothing blinks
-    // here, so they never fire.
-    QTimer timer2_;
-    QTimer timer3_;
-    std::int32_t initBlinkCount_ = 0;
-    std::uint8_t testAlertShown_ = 0;
-    NoAlertWindow alertWindow_;
+    PlantDecoder decoder_;
     PlantSample sample_;
 };
 

@@ -3,7 +3,6 @@
 
 #include "exporter/ExporterConfig.h"
 #include "exporter/Fleet.h"
-#include "ui/StandardError.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -58,8 +57,6 @@ int main(int argc, char** argv)
     }
     if (parser.isSet(QStringLiteral("help")))
         parser.showHelp(0);
-
-    zelt::SetStandardErrorSink([](const QString& message) { std::fprintf(stderr, "%s\n", qPrintable(message)); });
 
     zelt::ExporterConfig config;
     try {
