@@ -1,6 +1,8 @@
 // The exporter under a real Prometheus server: two simulated plants over
 // pseudo-terminals, one discharging; the packaged rules and dashboard.
 
+#include "common/EventLoop.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -10,7 +12,6 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QThread>
 #include <QUrl>
 #include <arpa/inet.h>
 #include <csignal>
@@ -84,7 +85,8 @@ public:
         sims_[plant].setProcessEnvironment(env_);
         sims_[plant].start(QCoreApplication::applicationDirPath() + "/../tools/zelt6380-sim",
                            args << "--port" << "COM" + QString::number(3 + plant));
-        ASSERT_TRUE(sims_[plant].waitForReadyRead(5000));
+        // The first record shows the simulator has set up its signals too.
+        ASSERT_TRUE(Eventually(5, [&] { return SentVolts(plant) > 0; }));
     }
 
     void StartServers()
@@ -105,6 +107,8 @@ public:
                        .arg(exporterPort_)
                        .toUtf8());
         prom.close();
+        prometheus_.setProcessChannelMode(QProcess::MergedChannels);
+        prometheus_.setStandardOutputFile(home_.filePath("prometheus.log"));
         prometheus_.start("prometheus", {"--config.file=" + prom.fileName(), "--storage.tsdb.path=" + home_.filePath("data"),
                                          "--web.listen-address=127.0.0.1:" + QString::number(promPort_)});
         ASSERT_TRUE(exporter_.waitForStarted(5000) && prometheus_.waitForStarted(5000));
@@ -121,9 +125,8 @@ public:
     // plant label → value of each series of an instant query.
     std::map<QString, double> Query(const QString& expr)
     {
-        const QJsonArray result = QJsonDocument::fromJson(Get(promPort_, "/api/v1/query?query=" + QUrl::toPercentEncoding(expr)))
-                                      .object()["data"]["result"]
-                                      .toArray();
+        const QJsonDocument reply = QJsonDocument::fromJson(Get(promPort_, "/api/v1/query?query=" + QUrl::toPercentEncoding(expr)));
+        const QJsonArray result = reply["data"]["result"].toArray();
         std::map<QString, double> values;
         for (const QJsonValue& series : result)
             values[series["metric"]["plant"].toString()] = series["value"][1].toString().toDouble();
@@ -133,7 +136,7 @@ public:
     // Polls until done() holds, at most seconds long.
     static bool Eventually(int seconds, const std::function<bool()>& done)
     {
-        for (QDeadlineTimer deadline(seconds * 1000); !deadline.hasExpired(); QThread::msleep(250))
+        for (QDeadlineTimer deadline(seconds * 1000); !deadline.hasExpired(); test::Pump(250))
             if (done())
                 return true;
         return done();
