@@ -67,12 +67,12 @@ void TfrmShow::SetNormalGeometry()
         move(screen->availableGeometry().center() - rect().center());
 }
 
-void TfrmShow::ShowAlert(const std::string& message, const std::string& message2, const QColor& message2Background)
+void TfrmShow::ShowAlert(const std::string& message, const std::string& message2, Rgb message2Background)
 {
     lbMessage_->setText(QString::fromLatin1(message.data(), static_cast<qsizetype>(message.size())));
     lbMessage2_->setText(QString::fromLatin1(message2.data(), static_cast<qsizetype>(message2.size())));
     QPalette palette = lbMessage2_->palette();
-    palette.setColor(QPalette::Window, message2Background);
+    palette.setColor(QPalette::Window, ToQColor(message2Background));
     lbMessage2_->setPalette(palette);
     resize(350, height());
     Place();

@@ -30,7 +30,7 @@ public:
     QLabel* lbMessage() const { return lbMessage_; }
     QLabel* lbMessage2() const { return lbMessage2_; }
 
-    void ShowAlert(const std::string& message, const std::string& message2, const QColor& message2Background) override;
+    void ShowAlert(const std::string& message, const std::string& message2, Rgb message2Background) override;
 
 protected:
     bool event(QEvent* event) override;

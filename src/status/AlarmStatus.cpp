@@ -3,7 +3,7 @@
 #include "protocol/FieldText.h"
 #include "status/StatusView.h"
 #include "status/StatusSnapshot.h"
-#include "ui/Colours.h"
+#include "status/Rgb.h"
 
 #include <array>
 
@@ -29,11 +29,11 @@ void DecodeAlarmStatus(const std::string& body, StatusSnapshot& s, StatusView& a
     const AlarmDigits k = ReadDigits(body);
     const auto bit = [&](int d, int b) { return (k[d] >> b & 1) != 0; };
     const auto redLime = [&](const std::string& lamp, int d, int b) {
-        area.SetLamp(lamp, bit(d, b) ? LampRed : LampLime);
+        area.SetLamp(lamp, bit(d, b) ? RgbRed : RgbLime);
         s.Alarms[lamp] = bit(d, b);
     };
     const auto grey = [&](const std::string& lamp) {
-        area.SetLamp(lamp, LampGrey);
+        area.SetLamp(lamp, RgbGrey);
         s.Alarms[lamp] = false;
     };
 

@@ -5,7 +5,7 @@
 #include "status/StatusSnapshot.h"
 #include "status/TestDates.h"
 #include "status/TestAlertWindow.h"
-#include "ui/Colours.h"
+#include "status/Rgb.h"
 
 #include <QTimer>
 
@@ -130,7 +130,7 @@ void DecodeHead(std::string& rest, StatusSnapshot& s, StatusView& area, const Re
         // Battery 1 temperature; blank while its sensor is not fitted.
         const std::string sign = Cut(rest, 1);
         const std::string value = Cut(rest, 3);
-        if (area.LampColour("BTEMP1") == LampGrey) {
+        if (area.LampColour("BTEMP1") == RgbGrey) {
             s.Batt1Temp = 0;
             area.SetText("pnlBATTTEMP1", " ");
         } else {
@@ -338,12 +338,12 @@ void DecodeTail(std::string& rest, StatusSnapshot& s, StatusView& area, const Re
     const std::string display = Cut(rest, 1);
     if (display == "1" || display == "2") {
         for (const char* panel : {"pnlRCapa", "pnlRTime"}) {
-            area.SetBackground(panel, LampGrey);
+            area.SetBackground(panel, RgbGrey);
             area.SetText(panel, "");
         }
     } else {
-        area.SetBackground("pnlRCapa", PanelWindowColour());
-        area.SetBackground("pnlRTime", PanelWindowColour());
+        area.ClearBackground("pnlRCapa");
+        area.ClearBackground("pnlRTime");
     }
 
     const std::int32_t faults = Hex(Cut(rest, 1));
@@ -352,18 +352,18 @@ void DecodeTail(std::string& rest, StatusSnapshot& s, StatusView& area, const Re
     area.SetText("Label_BIC", !initialFailed                  ? "Initial Charge"
                               : s.InitialChargeState == 3     ? "Initial Charge Interrupted. Check System"
                                                               : "Initial Charge Failed. Check Battery");
-    area.SetLamp("BIC", initialFailed ? LampRed : LampLime);
+    area.SetLamp("BIC", initialFailed ? RgbRed : RgbLime);
     const bool floatFailed = (faults & 2) != 0;
     area.SetFontSize("Label_BFC", floatFailed ? 7 : 10);
     area.SetText("Label_BFC", floatFailed ? "Float Charge Failed. Check Battery" : "Float Charge");
-    area.SetLamp("BFC", floatFailed ? LampRed : LampLime);
+    area.SetLamp("BFC", floatFailed ? RgbRed : RgbLime);
     const bool boostFailed = (faults & 4) != 0;
     area.SetFontSize("Label_BBC", boostFailed ? 7 : 10);
     area.SetText("Label_BBC", boostFailed ? "Boost Charge Failed. Check Battery" : "Boost Charge");
-    area.SetLamp("BBC", boostFailed ? LampRed : LampLime);
+    area.SetLamp("BBC", boostFailed ? RgbRed : RgbLime);
     const bool testMode = (faults & 8) != 0;
     area.SetText("Label_BattAmp", testMode ? "Test Batt. Amp" : "Batt. Amp");
-    area.SetBackground("Label_BattAmp", testMode ? LampRed : MoneyGreen);
+    area.SetBackground("Label_BattAmp", testMode ? RgbRed : RgbMoneyGreen);
 
     const std::string chargeStart = Cut(rest, 8);
     area.SetText("pnlCh_Time", chargeStart == "00000000" ? std::string("None ") : FourGroups(chargeStart));
@@ -376,11 +376,11 @@ void DecodeTail(std::string& rest, StatusSnapshot& s, StatusView& area, const Re
     if (days >= 90)
         return;
     if (verdict == "1" || verdict == "2") {
-        fx.frmShow.ShowAlert("Batt Disch Test Due on " + DashedDate(next), "", MoneyGreen);
+        fx.frmShow.ShowAlert("Batt Disch Test Due on " + DashedDate(next), "", RgbMoneyGreen);
         fx.TestAlertShown = 1;
     } else if (verdict == "3") {
         fx.frmShow.ShowAlert("Post-Test Recommendations- Capacity is low, ",
-                             "replace battery string by " + DashedDate(next), AlertYellow);
+                             "replace battery string by " + DashedDate(next), RgbYellow);
         fx.TestAlertShown = 1;
     }
 }

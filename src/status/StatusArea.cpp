@@ -488,19 +488,24 @@ std::string StatusArea::Text(std::string_view name) const
     return LabelNamed(name)->text().toLatin1().toStdString();
 }
 
-void StatusArea::SetLamp(std::string_view name, const QColor& colour)
+void StatusArea::SetLamp(std::string_view name, Rgb colour)
 {
-    Find(lamps_, name)->SetBrushColour(colour);
+    Find(lamps_, name)->SetBrushColour(ToQColor(colour));
 }
 
-QColor StatusArea::LampColour(std::string_view name) const
+Rgb StatusArea::LampColour(std::string_view name) const
 {
-    return Find(lamps_, name)->BrushColour();
+    return ToRgb(Find(lamps_, name)->BrushColour());
 }
 
-void StatusArea::SetBackground(std::string_view name, const QColor& colour)
+void StatusArea::SetBackground(std::string_view name, Rgb colour)
 {
-    SetBackgroundColour(*LabelNamed(name), colour);
+    SetBackgroundColour(*LabelNamed(name), ToQColor(colour));
+}
+
+void StatusArea::ClearBackground(std::string_view name)
+{
+    SetBackgroundColour(*LabelNamed(name), PanelWindowColour());
 }
 
 QColor StatusArea::Background(std::string_view name) const

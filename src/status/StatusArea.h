@@ -37,11 +37,12 @@ public:
     void SetText(std::string_view name, const std::string& text) override;
     std::string Text(std::string_view name) const override;
 
-    void SetLamp(std::string_view name, const QColor& colour) override;
-    QColor LampColour(std::string_view name) const override;
+    void SetLamp(std::string_view name, Rgb colour) override;
+    Rgb LampColour(std::string_view name) const override;
 
     // Background of a value panel or caption label.
-    void SetBackground(std::string_view name, const QColor& colour) override;
+    void SetBackground(std::string_view name, Rgb colour) override;
+    void ClearBackground(std::string_view name) override;
     QColor Background(std::string_view name) const;
 
     void SetFontSize(std::string_view name, int points) override;

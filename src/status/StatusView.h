@@ -4,7 +4,8 @@
 // status pages. The main window's status area is the widget implementation;
 // the interface itself needs no widgets, so a decoder can run headless.
 
-#include <QColor>
+#include "status/Rgb.h"
+
 #include <string>
 #include <string_view>
 
@@ -18,11 +19,13 @@ public:
     virtual void SetText(std::string_view name, const std::string& text) = 0;
     virtual std::string Text(std::string_view name) const = 0;
 
-    virtual void SetLamp(std::string_view name, const QColor& colour) = 0;
-    virtual QColor LampColour(std::string_view name) const = 0;
+    virtual void SetLamp(std::string_view name, Rgb colour) = 0;
+    virtual Rgb LampColour(std::string_view name) const = 0;
 
-    // Background of a value panel or caption label.
-    virtual void SetBackground(std::string_view name, const QColor& colour) = 0;
+    // Background of a value panel or caption label; ClearBackground gives a
+    // value panel back its normal window colour.
+    virtual void SetBackground(std::string_view name, Rgb colour) = 0;
+    virtual void ClearBackground(std::string_view name) = 0;
     virtual void SetFontSize(std::string_view name, int points) = 0;
     virtual void SetVisible(std::string_view name, bool visible) = 0;
     virtual void SetChecked(std::string_view name, bool checked) = 0;

@@ -3,7 +3,8 @@
 // Where the status record decoder raises the battery test alert. The alert
 // window itself belongs to the battery test windows.
 
-#include <QColor>
+#include "status/Rgb.h"
+
 #include <string>
 
 namespace zelt {
@@ -14,7 +15,7 @@ public:
     // Fills both lines, sets the normal width to 350 pixels and shows the
     // window without making it modal.
     virtual void ShowAlert(const std::string& message, const std::string& message2,
-                           const QColor& message2Background) = 0;
+                           Rgb message2Background) = 0;
 };
 
 } // namespace zelt

@@ -3,7 +3,7 @@
 #include "protocol/FieldText.h"
 #include "status/StatusView.h"
 #include "status/StatusSnapshot.h"
-#include "ui/Colours.h"
+#include "status/Rgb.h"
 
 namespace zelt {
 
@@ -20,16 +20,16 @@ std::string Cut(std::string& rest, std::size_t n)
 void ShowUnitAlarms(int n, std::int32_t bits, StatusSnapshot& s, StatusView& area)
 {
     const std::string unit = std::to_string(n);
-    const auto lamp = [&](const char* prefix, const QColor& colour) {
+    const auto lamp = [&](const char* prefix, Rgb colour) {
         area.SetLamp(prefix + unit, colour);
-        s.Alarms[prefix + unit] = colour == LampRed;
+        s.Alarms[prefix + unit] = colour == RgbRed;
     };
-    const auto redLime = [&](const char* prefix, std::int32_t mask) { lamp(prefix, (bits & mask) != 0 ? LampRed : LampLime); };
+    const auto redLime = [&](const char* prefix, std::int32_t mask) { lamp(prefix, (bits & mask) != 0 ? RgbRed : RgbLime); };
 
     const std::uint8_t groupIn = n <= 2 ? s.AcUpperIn : s.AcLowerIn;
     if (s.UnitPresent[n] != 1 || groupIn != 1) {
         for (const char* prefix : {"UV", "FF", "OT", "OV", "OC", "AF", "SD", "DR"})
-            lamp(prefix, LampGrey);
+            lamp(prefix, RgbGrey);
         return;
     }
     redLime("FF", 0x40);
@@ -37,21 +37,21 @@ void ShowUnitAlarms(int n, std::int32_t bits, StatusSnapshot& s, StatusView& are
     redLime("OV", 0x10);
     // No current-limit state for a unit below 54.0 V while boost charging the battery.
     if (s.ChargeMode == 2 && s.BattCurrentSign == "+" && s.UnitDcVolt[n] < 540)
-        lamp("OC", LampGrey);
+        lamp("OC", RgbGrey);
     else
         redLime("OC", 0x08);
     // Derating is judged on the AC voltage of the previous record: this one's comes later.
     const bool lowAc = s.UnitAcVolt[n] <= 200;
     if ((bits & 0x04) != 0) {
         s.UnitAcFail[n] = 1;
-        lamp("DR", lowAc ? LampRed : LampLime);
-        lamp("AF", LampRed);
-        lamp("UV", LampRed);
-        lamp("SD", LampRed);
+        lamp("DR", lowAc ? RgbRed : RgbLime);
+        lamp("AF", RgbRed);
+        lamp("UV", RgbRed);
+        lamp("SD", RgbRed);
     } else {
-        lamp("AF", LampLime);
+        lamp("AF", RgbLime);
         s.UnitAcFail[n] = 0;
-        lamp("DR", lowAc && (bits & 0x01) != 0 ? LampRed : LampLime);
+        lamp("DR", lowAc && (bits & 0x01) != 0 ? RgbRed : RgbLime);
         redLime("UV", 0x80);
         redLime("SD", 0x02);
     }

@@ -2,16 +2,28 @@
 
 // The console's colours: lamp states, window, panel and label backgrounds.
 
+#include "status/Rgb.h"
+
 #include <QColor>
 
 namespace zelt {
 
-inline const QColor LampRed{255, 0, 0};       // alarm or fault
-inline const QColor LampLime{0, 255, 0};      // normal
-inline const QColor LampGrey{128, 128, 128};  // not applicable
-inline const QColor MoneyGreen{192, 220, 192};
+inline QColor ToQColor(Rgb colour)
+{
+    return QColor(colour.r, colour.g, colour.b);
+}
+inline Rgb ToRgb(const QColor& colour)
+{
+    return Rgb {static_cast<std::uint8_t>(colour.red()), static_cast<std::uint8_t>(colour.green()),
+                static_cast<std::uint8_t>(colour.blue())};
+}
+
+inline const QColor LampRed = ToQColor(RgbRed);    // alarm or fault
+inline const QColor LampLime = ToQColor(RgbLime);  // normal
+inline const QColor LampGrey = ToQColor(RgbGrey);  // not applicable
+inline const QColor MoneyGreen = ToQColor(RgbMoneyGreen);
 inline const QColor TitleBlue{0, 0, 255};
-inline const QColor AlertYellow{255, 255, 0};
+inline const QColor AlertYellow = ToQColor(RgbYellow);
 
 // The "window colour" of value panels: the palette's text-entry background.
 QColor PanelWindowColour();

@@ -48,9 +48,9 @@ TEST(LiveStatus, PushedRecordsReachTheStatusTabs)
         EXPECT_EQ(area.Text("pnlRM1"), "IN ");
         EXPECT_EQ(area.Text("pnlAC2"), "IN ");
         EXPECT_EQ(area.Text("pnlACVolt1"), std::to_string(plant.readings.units[0].acVolt) + "V ");
-        EXPECT_EQ(area.LampColour("UF1"), LampLime);
-        EXPECT_EQ(area.LampColour("AF4"), LampLime);
-        EXPECT_EQ(area.LampColour("OV"), LampLime);
+        EXPECT_EQ(area.LampColour("UF1"), RgbLime);
+        EXPECT_EQ(area.LampColour("AF4"), RgbLime);
+        EXPECT_EQ(area.LampColour("OV"), RgbLime);
         EXPECT_EQ(window.Status().Snapshot().FloatVolt, plant.settings.floatVolt);
         EXPECT_TRUE(errors.isEmpty()) << errors.join(QLatin1Char('|')).toStdString();
     }

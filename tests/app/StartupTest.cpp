@@ -114,7 +114,7 @@ TEST(Startup, ClosingTheMainWindowEndsTheProgramWhileTheAlertIsShown)
     const ConsoleWindows windows = StartConsole();
     TMain_Form& main = *windows.mainForm;
     main.Timer1().start();
-    main.frmShow().ShowAlert("Battery Test", "due", Qt::red);
+    main.frmShow().ShowAlert("Battery Test", "due", RgbRed);
     QTimer::singleShot(50, &main, [&] { main.close(); });
     QTimer watchdog;
     watchdog.setSingleShot(true);

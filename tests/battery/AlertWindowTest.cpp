@@ -33,7 +33,7 @@ TEST(AlertWindow, ClosingTheWindowClearsTheFlag)
 {
     std::uint8_t testAlertShown = 0;
     TfrmShow alert(testAlertShown);
-    alert.ShowAlert("Batt Disch Test Due on 2024-04-14", "", MoneyGreen);
+    alert.ShowAlert("Batt Disch Test Due on 2024-04-14", "", RgbMoneyGreen);
     testAlertShown = 1;
     alert.close();
     EXPECT_EQ(testAlertShown, 0);

@@ -70,7 +70,7 @@ protected:
 
     // The configuration dialogs never raise the battery alert.
     struct NoAlert : TestAlertWindow {
-        void ShowAlert(const std::string&, const std::string&, const QColor&) override {}
+        void ShowAlert(const std::string&, const std::string&, Rgb) override {}
     };
 
     QTabWidget pages;

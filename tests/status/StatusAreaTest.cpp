@@ -80,7 +80,7 @@ TEST_F(StatusAreaLayout, EveryLampStartsLimeAndRound)
 
 TEST_F(StatusAreaLayout, LampPaintsACircleInItsColour)
 {
-    monitor.Area().SetLamp("OV", LampRed);
+    monitor.Area().SetLamp("OV", RgbRed);
     auto* lamp = pages.findChild<zelt::Lamp*>("OV");
     QImage image(18, 18, QImage::Format_ARGB32);
     image.fill(Qt::transparent);

@@ -200,7 +200,7 @@ bool SaveBatteryWindows(zelt::TMain_Form& window, zelt::sim::FakeController& con
     // normal size rather than maximized.
     zelt::TfrmShow& alert = window.frmShow();
     alert.ShowAlert("Post-Test Recommendations- Capacity is low, ", "replace battery string by 2026-01-15",
-                    zelt::AlertYellow);
+                    zelt::RgbYellow);
     alert.showNormal();
     const bool alertSaved = Grab(alert, dir, QStringLiteral("battery-alert"));
     alert.hide();
