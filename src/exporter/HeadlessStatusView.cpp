@@ -1,7 +1,5 @@
 #include "exporter/HeadlessStatusView.h"
 
-#include "ui/Colours.h"
-
 namespace zelt {
 
 void HeadlessStatusView::SetText(std::string_view name, const std::string& text)
@@ -15,16 +13,16 @@ std::string HeadlessStatusView::Text(std::string_view name) const
     return it == texts_.end() ? std::string() : it->second;
 }
 
-void HeadlessStatusView::SetLamp(std::string_view name, const QColor& colour)
+void HeadlessStatusView::SetLamp(std::string_view name, Rgb colour)
 {
     lamps_.insert_or_assign(std::string(name), colour);
 }
 
 // Every lamp starts lime.
-QColor HeadlessStatusView::LampColour(std::string_view name) const
+Rgb HeadlessStatusView::LampColour(std::string_view name) const
 {
     const auto it = lamps_.find(name);
-    return it == lamps_.end() ? LampLime : it->second;
+    return it == lamps_.end() ? RgbLime : it->second;
 }
 
 } // namespace zelt

@@ -15,16 +15,17 @@ class HeadlessStatusView : public StatusView {
 public:
     void SetText(std::string_view name, const std::string& text) override;
     std::string Text(std::string_view name) const override;
-    void SetLamp(std::string_view name, const QColor& colour) override;
-    QColor LampColour(std::string_view name) const override;
-    void SetBackground(std::string_view, const QColor&) override {}
+    void SetLamp(std::string_view name, Rgb colour) override;
+    Rgb LampColour(std::string_view name) const override;
+    void SetBackground(std::string_view, Rgb) override {}
+    void ClearBackground(std::string_view) override {}
     void SetFontSize(std::string_view, int) override {}
     void SetVisible(std::string_view, bool) override {}
     void SetChecked(std::string_view, bool) override {}
 
 private:
     std::map<std::string, std::string, std::less<>> texts_;
-    std::map<std::string, QColor, std::less<>> lamps_;
+    std::map<std::string, Rgb, std::less<>> lamps_;
 };
 
 } // namespace zelt

@@ -26,7 +26,7 @@ private:
     // The battery alert has no window here.
     class NoAlertWindow : public TestAlertWindow {
     public:
-        void ShowAlert(const std::string&, const std::string&, const QColor&) override {}
+        void ShowAlert(const std::string&, const std::string&, Rgb) override {}
     };
 
     HeadlessStatusView view_;
