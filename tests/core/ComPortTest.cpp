@@ -1,13 +1,11 @@
-// The serial component in a program without widgets: a bare QCoreApplication
-// and the core library alone; what the port cannot hand to a caller reaches
-// the owner's sink, or Qt's warning log without one.
+// The serial component without widgets: what the port cannot hand to a caller
+// reaches the owner's sink, or Qt's warning log without one.
 
 #include "common/EventLoop.h"
 #include "common/Loopback.h"
 #include "common/Pty.h"
 #include "serial/ComPort.h"
 
-#include <QCoreApplication>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -77,10 +75,3 @@ TEST(HeadlessPort, WithoutASinkTheErrorGoesToTheWarningLog)
 
 } // namespace
 } // namespace zelt::test
-
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
