@@ -1,7 +1,9 @@
 // zelt-bench: micro benchmarks (Google Benchmark), then the serial runs over
 // pseudo-terminals. `zelt-bench --micro` runs only the former,
-// `zelt-bench --serial` only the latter.
+// `zelt-bench --serial` only the latter; `zelt-bench --exporter` only the
+// fleet exporter's runs.
 
+#include "ExporterRuns.h"
 #include "ReaderCpu.h"
 #include "SerialRuns.h"
 
@@ -20,6 +22,10 @@ int main(int argc, char** argv)
             serial = false;
         else if (std::strcmp(argv[i], "--serial") == 0)
             micro = false;
+        else if (std::strcmp(argv[i], "--exporter") == 0) {
+            zelt::bench::RunExporterReport(stdout);
+            return 0;
+        }
     }
     if (micro) {
         int benchArgc = 1;

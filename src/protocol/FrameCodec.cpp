@@ -51,6 +51,8 @@ void FrameReceiver::Assemble(std::string_view bytes)
             // second frame in the same read is assembled as in a read of its own.
             if (RxSum == static_cast<std::uint8_t>(b))
                 Verified.push_back(RxBuffer);
+            else
+                ++ChecksumFailures;
             RxBuffer.clear();
             RxState = 0;
         } else if (RxState == 1) {

@@ -43,6 +43,7 @@ struct FrameReceiver {
     std::uint8_t RxSum = 0;       // running checksum of the body being assembled
     std::vector<std::string> Verified; // frames verified and not yet handed on, oldest first
     std::size_t NextVerified = 0;      // the first of Verified not handed on
+    std::uint64_t ChecksumFailures = 0; // completed frames dropped for their checksum
 
     // Runs the assembler over the bytes of one read. Every frame that
     // verifies is queued; the first of them is made ready in RxFrame.

@@ -91,6 +91,18 @@ void TCustomComPort::SetActive(bool value)
         Close();
 }
 
+void TCustomComPort::OpenConnected(std::unique_ptr<ComDevice> device)
+{
+    CheckClosed();
+    d_->connected = std::move(device);
+    try {
+        Open();
+    } catch (...) {
+        d_->connected.reset(); // a BeforeOpen handler failed before the device was taken
+        throw;
+    }
+}
+
 void TCustomComPort::Open()
 {
     d_->beforeOpen(this);
@@ -138,6 +150,8 @@ void TCustomComPort::OpenDevice()
 // opens a socket; any other name a tty.
 std::unique_ptr<ComDevice> TCustomComPort::OpenPortDevice()
 {
+    if (d_->connected)
+        return std::move(d_->connected);
     QString url = MappedPortUrl(d_->deviceName);
     if (url.isEmpty() && d_->deviceName.contains(QLatin1String("://")))
         url = d_->deviceName;

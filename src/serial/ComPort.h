@@ -171,6 +171,9 @@ public:
     // True while the device is open. Writing opens or closes it.
     bool Active() const;
     void SetActive(bool value);
+    // Opens the port on a device already connected, such as a network line
+    // a NetConnector opened without blocking; the device name is not used.
+    void OpenConnected(std::unique_ptr<ComDevice> device);
 
     TBaudRate BaudRate() const;
     void SetBaudRate(TBaudRate value);

@@ -47,6 +47,8 @@ struct TCustomComPort::Impl {
 
     // The open device.
     std::unique_ptr<ComDevice> device;
+    // A device connected beforehand (OpenConnected), taken by the next open.
+    std::unique_ptr<ComDevice> connected;
     std::optional<int> savedNice; // process priority from before opening
     // The time-outs in force; the tty driver has none, so transfers apply them.
     struct {

@@ -296,11 +296,14 @@ void DecodeTail(std::string& rest, StatusSnapshot& s, StatusView& area, const Re
     const std::string interval = Cut(rest, 1);
     const std::string strings = Cut(rest, 1);
     s.ExtBattStrings = StrToInt(strings);
+    s.LastTestDate = lastTestDate;
+    s.TestInterval = interval;
 
     // Today is the controller's date as shown: "yyyy/mm/dd ".
     const std::string shownDate = area.Text("pnlDate");
     const std::string today = Part(shownDate, 0, 4) + Part(shownDate, 5, 2) + Part(shownDate, 8, 2);
     const std::string verdict = Cut(rest, 1);
+    s.HealthVerdict = verdict;
     // HealthValid comes later in the record: the previous record's value decides.
     if (s.HealthValid == 0 || verdict == "1")
         area.SetText("LabHealth", "Excellent (>=90% capacity)");

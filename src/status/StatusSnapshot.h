@@ -63,6 +63,11 @@ struct StatusSnapshot {
     std::int32_t LowVoltSelectA = 0;
     std::int32_t LowVoltSelectB = 0;
     std::int32_t HealthValid = 0;
+    // The battery test bookkeeping as sent: last test "yyyymmdd", the
+    // interval code and the health verdict code ("1" to "3").
+    std::string LastTestDate;
+    std::string TestInterval;
+    std::string HealthVerdict;
 
     // From the 'K' record.
     std::uint8_t BR1Fitted = 0;
@@ -77,6 +82,8 @@ struct StatusSnapshot {
 
     // From the 'U' record.
     std::array<std::int32_t, 5> UnitDcVolt{};
+    std::array<std::int32_t, 5> UnitCurrent{}; // tenths of an ampere
+    std::array<std::string, 5> UnitTemp;       // the temperature text as sent
     std::array<std::int32_t, 5> UnitAcVolt{0, 220, 220, 220, 220};
     std::array<std::uint8_t, 5> UnitAcFail{};
 

@@ -67,10 +67,14 @@ void DecodeUnitStatus(const std::string& body, StatusSnapshot& s, StatusView& ar
         area.SetText("pnlVolt" + std::to_string(n),
                      s.UnitAcFail[n] == 1 ? std::string("0 V ") : FormatTenths(s.UnitDcVolt[n], 'V') + " ");
     }
-    for (int n = 1; n <= 4; ++n)
-        area.SetText("pnlAmp" + std::to_string(n), FormatTenths(StrToInt(Cut(rest, 3)), 'A') + " ");
-    for (int n = 1; n <= 4; ++n)
-        area.SetText("pnlTemp" + std::to_string(n), Cut(rest, 4) + " C ");
+    for (int n = 1; n <= 4; ++n) {
+        s.UnitCurrent[n] = StrToInt(Cut(rest, 3));
+        area.SetText("pnlAmp" + std::to_string(n), FormatTenths(s.UnitCurrent[n], 'A') + " ");
+    }
+    for (int n = 1; n <= 4; ++n) {
+        s.UnitTemp[n] = Cut(rest, 4);
+        area.SetText("pnlTemp" + std::to_string(n), s.UnitTemp[n] + " C ");
+    }
     for (int n = 1; n <= 4; ++n)
         ShowUnitAlarms(n, StrToInt("$" + Cut(rest, 2)), s, area);
     for (int n = 1; n <= 4; ++n) {

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# check-package.sh SOURCE_DIR VERSION: builds the Debian package from a fresh
-# optimised build in a temporary folder and checks what an operator's PC
-# would get from it.
+# check-package.sh SOURCE_DIR VERSION: builds the Debian packages from a fresh
+# optimised build in a temporary folder and checks what an operator's PC and
+# a monitoring server would get from them.
 set -euo pipefail
 src=$1
 version=$2
@@ -13,10 +13,12 @@ fail() {
   exit 1
 }
 
-deb=$("$src/scripts/build-package" "$work/build" 2>"$work/build.log") || {
+debs=$("$src/scripts/build-package" "$work/build" 2>"$work/build.log") || {
   tail -40 "$work/build.log" >&2
-  fail "the package did not build"
+  fail "the packages did not build"
 }
+deb=$(grep '/zelt6380_[^/]*\.deb$' <<<"$debs") || fail "no console package among: $debs"
+exporter_deb=$(grep '/zelt6380-exporter_[^/]*\.deb$' <<<"$debs") || fail "no exporter package among: $debs"
 
 contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
 expected=(
@@ -42,23 +44,46 @@ for path in "${expected[@]}"; do
   grep -qxF "$path" <<<"$contents" || fail "$path is not in the package"
 done
 
-# Every program has its manual page.
-for program in $(grep '^\./usr/bin/.' <<<"$contents"); do
-  name=$(basename "$program")
-  grep -qE "^\./usr/share/man/man[1-8]/$name\.[1-8]\.gz$" <<<"$contents" || fail "$program has no manual page"
+exporter_contents=$(dpkg-deb -c "$exporter_deb" | awk '{print $6}')
+for path in ./usr/bin/zelt6380-exporter ./etc/zelt6380/zelt6380-exporter.conf \
+    ./usr/lib/systemd/system/zelt6380-exporter.service ./usr/share/man/man1/zelt6380-exporter.1.gz \
+    ./usr/share/zelt6380-exporter/zelt6380-rules.yml ./usr/share/zelt6380-exporter/zelt6380-dashboard.json \
+    ./usr/share/doc/zelt6380-exporter/copyright ./usr/share/doc/zelt6380-exporter/changelog.gz \
+    ./usr/share/doc/zelt6380-exporter/README; do
+  grep -qxF "$path" <<<"$exporter_contents" || fail "$path is not in the exporter package"
 done
+# The configuration survives upgrades as the administrator edited it, and
+# no maintainer script enables the service.
+dpkg-deb -I "$exporter_deb" conffiles | grep -qxF /etc/zelt6380/zelt6380-exporter.conf ||
+  fail "the exporter's configuration is not a conffile"
+dpkg-deb -I "$exporter_deb" postinst >/dev/null 2>&1 && fail "the exporter package has a postinst"
 
-# Debian's package checker finds no error and no warning.
-lintian --fail-on error,warning "$deb" >"$work/lintian.log" 2>&1 || {
-  cat "$work/lintian.log" >&2
-  fail "lintian reports errors or warnings"
-}
+for package in "$deb" "$exporter_deb"; do
+  # Every program has its manual page.
+  files=$(dpkg-deb -c "$package" | awk '{print $6}')
+  for program in $(grep '^\./usr/bin/.' <<<"$files"); do
+    name=$(basename "$program")
+    grep -qE "^\./usr/share/man/man[1-8]/$name\.[1-8]\.gz$" <<<"$files" || fail "$program has no manual page"
+  done
 
-[ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "package version is not $version"
+  # Debian's package checker finds no error and no warning.
+  lintian --fail-on error,warning "$package" >"$work/lintian.log" 2>&1 || {
+    cat "$work/lintian.log" >&2
+    fail "lintian reports errors or warnings on $(basename "$package")"
+  }
+
+  [ "$(dpkg-deb -f "$package" Version)" = "$version" ] || fail "$(basename "$package"): version is not $version"
+done
 depends=$(dpkg-deb -f "$deb" Depends)
 for dep in fonts-nanum libqt6widgets6 libc6; do
   grep -qw "$dep" <<<"$depends" || fail "Depends lacks $dep: $depends"
 done
+# A headless server gets no widgets, no windowing and no fonts.
+exporter_depends=$(dpkg-deb -f "$exporter_deb" Depends)
+grep -qw libc6 <<<"$exporter_depends" || fail "the exporter's Depends lacks libc6: $exporter_depends"
+if grep -qE 'libqt6(widgets|gui)6|fonts-' <<<"$exporter_depends"; then
+  fail "the exporter depends on widgets, windowing or fonts: $exporter_depends"
+fi
 
 root=$work/root
 dpkg-deb -x "$deb" "$root"
@@ -77,4 +102,4 @@ manual=$(gzip -dc "$root/usr/share/man/man1/zelt6380-sim.1.gz" | sed 's/\\-/-/g'
 for option in $(grep -oE -- '--[a-z-]+' <<<"$help" | sort -u); do
   grep -qF -- "$option" <<<"$manual" || fail "the manual page lacks $option"
 done
-echo "package ok: $(basename "$deb")"
+echo "packages ok: $(basename "$deb") $(basename "$exporter_deb")"
