@@ -77,20 +77,6 @@ std::string Shown(StatusArea& area, char type)
     }
 }
 
-// The port of a listening ser2net, once it accepts connections.
-int LoopbackPort()
-{
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a {};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof a;
-    bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    getsockname(fd, reinterpret_cast<sockaddr*>(&a), &size);
-    close(fd);
-    return ntohs(a.sin_port);
-}
-
 bool Accepts(int port)
 {
     const int fd = socket(AF_INET, SOCK_STREAM, 0);
@@ -130,6 +116,19 @@ QString StartSer2net(QProcess& server, const QTemporaryDir& dir, const std::stri
 }
 
 } // namespace
+
+int LoopbackPort()
+{
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a {};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof a;
+    bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    getsockname(fd, reinterpret_cast<sockaddr*>(&a), &size);
+    close(fd);
+    return ntohs(a.sin_port);
+}
 
 std::vector<std::string> RecordSets(int count)
 {

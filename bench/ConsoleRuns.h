@@ -33,4 +33,7 @@ ConsoleRun RunConsole(const StreamPlan& plan, Line line = Line::Pty, bool record
 
 double Percentile(std::vector<double> values, double p);
 
+// A loopback TCP port nobody listens on just now.
+int LoopbackPort();
+
 } // namespace zelt::bench

@@ -73,19 +73,6 @@ private:
     pid_t pid_ = -1;
 };
 
-int FreePort()
-{
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    bind(fd, reinterpret_cast<sockaddr*>(&address), length);
-    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    close(fd);
-    return ntohs(address.sin_port);
-}
-
 // The body of GET /metrics; empty when nothing answers.
 std::string Scrape(int port)
 {
@@ -160,7 +147,7 @@ void RunOne(std::FILE* out, std::size_t plants, bool lineRate)
     config.close();
     const FleetWriter writer(lines, lineRate);
 
-    const int port = FreePort();
+    const int port = LoopbackPort();
     QProcess exporter;
     exporter.setStandardErrorFile(QProcess::nullDevice());
     exporter.start(QCoreApplication::applicationDirPath() + QStringLiteral("/../zelt6380-exporter"),

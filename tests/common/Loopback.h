@@ -48,6 +48,13 @@ private:
     int port_ = 0;
 };
 
+// A loopback port nobody listens on just now, for a server the test starts.
+inline int FreePort()
+{
+    Listener probe;
+    return probe.Port();
+}
+
 // Reads from fd until want bytes have come or timeoutMs passes.
 inline std::string ReceiveBytes(int fd, std::size_t want, int timeoutMs = 2000)
 {

@@ -2,6 +2,7 @@
 // pseudo-terminals, one discharging; the packaged rules and dashboard.
 
 #include "common/EventLoop.h"
+#include "common/Loopback.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -25,20 +26,6 @@ namespace zelt {
 namespace {
 
 const QString Packaging = QStringLiteral(ZELT_TEST_SOURCE_DIR "/../../packaging/exporter/");
-
-// A loopback port nobody listens on just now.
-int FreePort()
-{
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    bind(fd, reinterpret_cast<sockaddr*>(&address), length);
-    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    close(fd);
-    return ntohs(address.sin_port);
-}
 
 // The body of an HTTP GET on 127.0.0.1; empty when nothing answers.
 QByteArray Get(int port, const QByteArray& path)
@@ -67,8 +54,8 @@ public:
     Fixture()
     {
         env_.insert("HOME", home_.path());
-        promPort_ = FreePort();
-        exporterPort_ = FreePort();
+        promPort_ = test::FreePort();
+        exporterPort_ = test::FreePort();
     }
     ~Fixture()
     {
