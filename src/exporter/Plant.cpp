@@ -2,11 +2,10 @@
 
 #include "exporter/FleetCollector.h"
 #include "protocol/SchedulerDispatch.h"
+#include "serial/Abort.h"
 #include "serial/ComDevice.h"
 #include "serial/NetConnector.h"
 #include "serial/PortNames.h"
-#include "serial/Abort.h"
-
 
 #include <cstdio>
 
