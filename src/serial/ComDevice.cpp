@@ -156,16 +156,23 @@ int WaitReady(int fd, short events, int timeoutMs, bool& ready)
 {
     ready = false;
     pollfd entry {fd, events, 0};
+    int count = 0;
+    if (const int error = PollOnce(entry, timeoutMs, count))
+        return error;
+    if ((entry.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0)
+        return EIO;
+    ready = count > 0;
+    return 0;
+}
+
+int PollOnce(pollfd& entry, int timeoutMs, int& count)
+{
     for (;;) {
-        const int n = poll(&entry, 1, timeoutMs);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
+        count = poll(&entry, 1, timeoutMs);
+        if (count >= 0)
+            return 0;
+        if (errno != EINTR)
             return errno;
-        if ((entry.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0)
-            return EIO;
-        ready = n > 0;
-        return 0;
     }
 }
 

@@ -9,6 +9,7 @@
 
 #include "serial/ComPort.h"
 
+#include <poll.h>
 #include <string>
 #include <termios.h>
 
@@ -38,6 +39,9 @@ int WriteSome(int fd, const char* buffer, int length, int& done);
 // Waits up to timeoutMs (-1 = no limit) until fd is ready for events; ready
 // tells whether it is. A hung-up device fails with EIO.
 int WaitReady(int fd, short events, int timeoutMs, bool& ready);
+// One poll() of entry, repeated when a signal interrupts it; returns the
+// errno or 0, with count the number of ready entries.
+int PollOnce(pollfd& entry, int timeoutMs, int& count);
 
 // The modem lines (TIOCM_* bits). Devices without modem lines, such as
 // pseudo-terminals, fail with ENOTTY or EINVAL.

@@ -143,17 +143,13 @@ int SocketDevice::WaitReady(short events, int timeoutMs, bool& ready)
         }
     }
     pollfd entry {fd_, static_cast<short>(events | POLLRDHUP), 0};
-    for (;;) {
-        const int n = poll(&entry, 1, timeoutMs);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return errno;
-        if ((entry.revents & (POLLHUP | POLLERR | POLLNVAL | POLLRDHUP)) != 0)
-            return LostError();
-        ready = n > 0;
-        return 0;
-    }
+    int count = 0;
+    if (const int error = comdev::PollOnce(entry, timeoutMs, count))
+        return error;
+    if ((entry.revents & (POLLHUP | POLLERR | POLLNVAL | POLLRDHUP)) != 0)
+        return LostError();
+    ready = count > 0;
+    return 0;
 }
 
 int SocketDevice::PurgeInput()

@@ -79,6 +79,16 @@ protected:
         Click(*dialog, "BitBtn3");
         return dialog;
     }
+
+    // Puts text into the named list's edit or line edit, as typed.
+    static void Type(QDialog& dialog, const char* control, const char* text)
+    {
+        const QString typed = QString::fromLatin1(text);
+        if (auto* list = dialog.findChild<QComboBox*>(QString::fromLatin1(control)))
+            list->setEditText(typed);
+        else
+            Find<QLineEdit>(dialog, control).setText(typed);
+    }
 };
 
 class Refusal : public Opening, public ::testing::WithParamInterface<RefusalCase> {};
@@ -87,13 +97,8 @@ TEST_P(Refusal, NothingQueuedAndEveryControlAsItWas)
 {
     const RefusalCase& c = GetParam();
     std::unique_ptr<QDialog> dialog = Open(c.opened);
-    if (c.control != nullptr) {
-        const QString text = QString::fromLatin1(c.text);
-        if (auto* list = dialog->findChild<QComboBox*>(QString::fromLatin1(c.control)))
-            list->setEditText(text);
-        else
-            Find<QLineEdit>(*dialog, c.control).setText(text);
-    }
+    if (c.control != nullptr)
+        Type(*dialog, c.control, c.text);
     for (QCheckBox* box : dialog->findChildren<QCheckBox*>())
         box->setChecked(true);
     const RequestScheduler before = scheduler;
@@ -142,13 +147,8 @@ TEST_P(Unticked, RowsNotAppliedNeverBlock)
 {
     const UntickedCase& c = GetParam();
     std::unique_ptr<QDialog> dialog = Open(c.opened);
-    if (c.control != nullptr) {
-        const QString text = QString::fromLatin1(c.text);
-        if (auto* list = dialog->findChild<QComboBox*>(QString::fromLatin1(c.control)))
-            list->setEditText(text);
-        else
-            Find<QLineEdit>(*dialog, c.control).setText(text);
-    }
+    if (c.control != nullptr)
+        Type(*dialog, c.control, c.text);
     Find<QCheckBox>(*dialog, c.applied).setChecked(true);
     Click(*dialog, c.button);
     EXPECT_TRUE(errors.isEmpty()) << errors.join('|').toStdString();
