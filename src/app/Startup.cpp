@@ -1,5 +1,8 @@
 #include "app/Startup.h"
 
+#include <QDir>
+#include <QFile>
+
 namespace zelt {
 
 ConsoleWindows StartConsole()
@@ -18,6 +21,17 @@ ConsoleWindows StartConsole()
     main.CreateHistoryWindows();
     main.showNormal();
     return windows;
+}
+
+std::unique_ptr<QTemporaryDir> PrivateRuntimeFolder()
+{
+    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
+        return nullptr;
+    auto folder = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/zelt6380-runtime-XXXXXX"));
+    if (!folder->isValid())
+        return nullptr;
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(folder->path()));
+    return folder;
 }
 
 } // namespace zelt

@@ -11,6 +11,7 @@
 #include "config/TfrmSetting.h"
 #include "serial/PortDialog.h"
 
+#include <QTemporaryDir>
 #include <memory>
 
 namespace zelt {
@@ -29,5 +30,11 @@ struct ConsoleWindows {
 };
 
 ConsoleWindows StartConsole();
+
+// Where no login session set XDG_RUNTIME_DIR (su, a service, a container),
+// the toolkit warns at every start and falls back to a shared folder of its
+// own. This makes a private one (mode 0700) and points the variable at it;
+// it is removed with the returned object. Null when the variable is set.
+std::unique_ptr<QTemporaryDir> PrivateRuntimeFolder();
 
 } // namespace zelt

@@ -66,11 +66,11 @@ TEST_F(WindowTest, PostedCommandLeavesExactlyOnceAndItsAckIsLoggedOnce)
     Connect();
     window->Scheduler().PostCommand(KindSystem, "123");
     const std::string expected = "\x02O123\x03\xE5";
-    EXPECT_EQ(controller.ReceiveBytes(expected.size(), 1000), expected);
+    EXPECT_EQ(controller.ReceiveBytes(expected.size(), 5000), expected);
     EXPECT_EQ(controller.Receive(400), "");
 
     window->Scheduler().PostCommand(KindAlarm, "77");
-    ASSERT_EQ(controller.ReceiveBytes(6, 1000), EncodeFrame("N77"));
+    ASSERT_EQ(controller.ReceiveBytes(6, 5000), EncodeFrame("N77"));
     controller.Send(EncodeFrame("N1"));
     ASSERT_TRUE(WaitUntil([&] { return !ResultLines().isEmpty(); }));
     Pump(300);
@@ -109,7 +109,7 @@ TEST_F(WindowTest, ClockCommandClearsTheAlertLatch)
     Connect();
     window->TestAlertShown = 1;
     window->Scheduler().PostCommand(KindClock, "20260101120000");
-    EXPECT_EQ(controller.ReceiveBytes(18, 1000), EncodeFrame("T20260101120000"));
+    EXPECT_EQ(controller.ReceiveBytes(18, 5000), EncodeFrame("T20260101120000"));
     EXPECT_EQ(window->TestAlertShown, 0);
 }
 
@@ -126,7 +126,7 @@ TEST_F(WindowTest, BatterySaveIsSentOnlyWhileConnectedAndClearsTheAlertLatchOnce
     Connect();
     batt.btnSetting->click();
     EXPECT_EQ(window->TestAlertShown, 1);
-    EXPECT_EQ(controller.ReceiveBytes(25, 1000), EncodeFrame("G" + std::string(21, '0')));
+    EXPECT_EQ(controller.ReceiveBytes(25, 5000), EncodeFrame("G" + std::string(21, '0')));
     EXPECT_EQ(window->TestAlertShown, 0);
     SetMessageSink({});
 }
@@ -167,7 +167,7 @@ TEST_F(WindowTest, ControllerHangingUpLeavesAUsableWindow)
     const auto errorsBefore = errors.size();
     Connect();
     window->Scheduler().PostCommand(KindBattLoad);
-    EXPECT_EQ(replacement.ReceiveBytes(4, 1000), EncodeFrame("L"));
+    EXPECT_EQ(replacement.ReceiveBytes(4, 5000), EncodeFrame("L"));
     EXPECT_EQ(errors.size(), errorsBefore);
 }
 
@@ -208,7 +208,7 @@ TEST_F(WindowTest, PortDialogReopensAnotherDevice)
     EXPECT_EQ(window->Scheduler().RequestKind, KindIdle);
 
     window->Scheduler().PostCommand(KindBattLoad);
-    EXPECT_EQ(other.ReceiveBytes(4, 1000), EncodeFrame("L"));
+    EXPECT_EQ(other.ReceiveBytes(4, 5000), EncodeFrame("L"));
     EXPECT_EQ(controller.Receive(200), "");
 }
 

@@ -5,6 +5,7 @@
 #include "ui/StandardError.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLocale>
 #include <QPlainTextEdit>
@@ -139,4 +140,27 @@ TEST(ResultLine, DateFollowsTheTextDirectlyThenOneBlankAndTheTimeWithoutZone)
         EXPECT_EQ(ResultLine(text, when, QLocale(QString::fromLatin1(name))).toStdString(), (text + QString::fromUtf8(stamp)).toStdString()) << name;
     // The console writes in the system locale.
     EXPECT_EQ(ResultLine(text, when), ResultLine(text, when, QLocale::system()));
+}
+
+TEST(Startup, APrivateRuntimeFolderOnlyWhereNoneIsSet)
+{
+    const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+    qunsetenv("XDG_RUNTIME_DIR");
+    QString path;
+    {
+        const auto folder = PrivateRuntimeFolder();
+        ASSERT_NE(folder, nullptr);
+        path = folder->path();
+        EXPECT_EQ(qgetenv("XDG_RUNTIME_DIR"), QFile::encodeName(path));
+        const QFile::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther
+            | QFile::WriteOther | QFile::ExeOther;
+        EXPECT_EQ(QFileInfo(path).permissions() & others, QFile::Permissions());
+        EXPECT_EQ(PrivateRuntimeFolder(), nullptr); // set now: left as it is
+        EXPECT_EQ(qgetenv("XDG_RUNTIME_DIR"), QFile::encodeName(path));
+    }
+    EXPECT_FALSE(QFileInfo::exists(path));
+    if (saved.isNull())
+        qunsetenv("XDG_RUNTIME_DIR");
+    else
+        qputenv("XDG_RUNTIME_DIR", saved);
 }

@@ -68,7 +68,7 @@ public:
 
     // Reads what the slave side wrote until count bytes have arrived or
     // timeoutMs has passed.
-    std::string Receive(std::size_t count, int timeoutMs = 2000) const
+    std::string Receive(std::size_t count, int timeoutMs = 10000) const
     {
         std::string got;
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);

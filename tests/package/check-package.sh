@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# check-package.sh SOURCE_DIR VERSION: builds the Debian packages from a fresh
-# optimised build in a temporary folder and checks what an operator's PC and
-# a monitoring server would get from them.
+# check-package.sh SOURCE_DIR VERSION: builds the Debian packages from the
+# optimised build that ./run package keeps in SOURCE_DIR/build/package (made
+# once, then brought up to date) and checks what an operator's PC and a
+# monitoring server would get from them.
 set -euo pipefail
 src=$1
 version=$2
@@ -13,7 +14,7 @@ fail() {
   exit 1
 }
 
-debs=$("$src/scripts/build-package" "$work/build" 2>"$work/build.log") || {
+debs=$("$src/scripts/build-package" "$src/build/package" 2>"$work/build.log") || {
   tail -40 "$work/build.log" >&2
   fail "the packages did not build"
 }

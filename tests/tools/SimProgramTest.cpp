@@ -149,27 +149,39 @@ TEST(SimProgram, ASecondSimulatorOnTheSameNameIsRefused)
     EXPECT_FALSE(fs::exists(fs::symlink_status(link)));
 }
 
-// ./run's start script with a stand-in console and simulator: the terminal
-// gets one line naming the log, the log gets the simulator's output.
-TEST(StartConsole, TheSimulatorLogsIntoAFile)
-{
-    QTemporaryDir build;
-    auto script = [&](const QString& path, const QByteArray& text) {
+// ./run's start script with a stand-in console and simulator.
+class StartConsole : public ::testing::Test {
+protected:
+    void Script(const QString& name, const QByteArray& text)
+    {
+        const QString path = build.filePath(name);
         QDir().mkpath(QFileInfo(path).path());
         QFile file(path);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write("#!/bin/sh\n" + text);
         file.close();
         file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    };
-    script(build.filePath("tools/zelt6380-sim"), "echo \"sim $*\"\nwhile :; do echo '12:00:00.000 -> R 535'; sleep 0.05; done\n");
-    script(build.filePath("zelt6380"), "echo console\n");
+    }
+    void Start(const QStringList& simFlags)
+    {
+        Script("zelt6380", "echo console\n");
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("DISPLAY", ":99");
+        start.setProcessEnvironment(env);
+        start.start(QStringLiteral(ZELT_TEST_SOURCE_DIR "/../../scripts/start-console"),
+                    QStringList{build.path(), "start"} + simFlags);
+        ASSERT_TRUE(start.waitForFinished(20000));
+    }
+    QTemporaryDir build;
     QProcess start;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("DISPLAY", ":99");
-    start.setProcessEnvironment(env);
-    start.start(QStringLiteral(ZELT_TEST_SOURCE_DIR "/../../scripts/start-console"), {build.path(), "start"});
-    ASSERT_TRUE(start.waitForFinished(10000));
+};
+
+// The terminal gets one line naming the log, the log gets the simulator's output.
+TEST_F(StartConsole, TheSimulatorLogsIntoAFile)
+{
+    Script("tools/zelt6380-sim", "echo \"zelt6380-sim: COM1 is /dev/pts/9 ($*)\"\n"
+                                 "while :; do echo '12:00:00.000 -> R 535'; sleep 0.05; done\n");
+    Start({});
     EXPECT_EQ(start.exitCode(), 0);
     const QString log = build.filePath("zelt6380-sim.log");
     EXPECT_EQ(start.readAllStandardOutput(),
@@ -177,7 +189,35 @@ TEST(StartConsole, TheSimulatorLogsIntoAFile)
     QFile logFile(log);
     ASSERT_TRUE(logFile.open(QIODevice::ReadOnly));
     const QByteArray logged = logFile.readAll();
-    EXPECT_TRUE(logged.startsWith("sim --port COM1\n12:00:00.000 -> R 535\n")) << logged.toStdString();
+    EXPECT_TRUE(logged.startsWith("zelt6380-sim: COM1 is /dev/pts/9 (--port COM1)\n12:00:00.000 -> R 535\n"))
+        << logged.toStdString();
+}
+
+// A simulator that will not run stops the start before the console opens,
+// with its own words and a status that tells refused flags from a failure.
+TEST_F(StartConsole, ASimulatorThatEndsAtOnceOpensNoConsole)
+{
+    const struct {
+        QStringList flags;
+        int simStatus;
+        int startStatus;
+    } cases[] = {{{"--bogus"}, 2, 2}, {{}, 1, 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.simStatus);
+        Script("tools/zelt6380-sim", "echo \"zelt6380-sim: no good\" >&2\nexit " + QByteArray::number(c.simStatus) + "\n");
+        Start(c.flags);
+        EXPECT_EQ(start.exitCode(), c.startStatus);
+        EXPECT_FALSE(start.readAllStandardOutput().contains("console"));
+        EXPECT_TRUE(start.readAllStandardError().contains("zelt6380-sim: no good"));
+    }
+}
+
+TEST_F(StartConsole, HelpIsTheSimulatorsAndStartsNothing)
+{
+    Script("tools/zelt6380-sim", "echo \"usage $*\"\n");
+    Start({"--discharge", "20", "--help"});
+    EXPECT_EQ(start.exitCode(), 0);
+    EXPECT_EQ(start.readAllStandardOutput(), "usage --help\n");
 }
 
 } // namespace
