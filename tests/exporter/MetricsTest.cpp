@@ -94,42 +94,47 @@ TEST(ExporterMetrics, EveryReadingInItsUnitUnderItsLabels)
     EXPECT_EQ(readings, expected);
 }
 
-struct LampRow {
+struct SeriesRow {
     std::vector<Patch> k;
     std::vector<Patch> u;
+    std::vector<Patch> r;
     const char* series;
     std::optional<double> value; // none: no such series
 };
 
-TEST(ExporterMetrics, PlantLampsRectifierLampsAndNoGreyOnes)
+TEST(ExporterMetrics, LampsByFamilyNoGreyOnesAndTheTestFlag)
 {
-    const LampRow rows[] = {
-        {{{0, "2"}}, {}, "zelt_alarm{alarm=\"OV\"}", 1},
-        {{}, {{40, "00000010"}}, "zelt_alarm{alarm=\"OV\"}", 0},
-        {{}, {{40, "00000010"}}, "zelt_rectifier_alarm{unit=\"4\",alarm=\"OV\"}", 1},
-        {{}, {{40, "00000040"}}, "zelt_rectifier_alarm{unit=\"4\",alarm=\"FF\"}", 1},
-        {{}, {{40, "00000040"}}, "zelt_rectifier_alarm{unit=\"3\",alarm=\"FF\"}", 0},
-        {{{2, "8"}}, {}, "zelt_rectifier_alarm{unit=\"4\",alarm=\"UF\"}", 1},
-        {{{2, "8"}}, {}, "zelt_rectifier_alarm{unit=\"3\",alarm=\"UF\"}", 0},
-        {{{2, "8"}}, {}, "zelt_alarm{alarm=\"UF4\"}", std::nullopt},
-        {{{2, "8"}}, {}, "zelt_rectifier_alarm{unit=\"4\",alarm=\"UF4\"}", std::nullopt},
+    const SeriesRow rows[] = {
+        {{{0, "2"}}, {}, {}, "zelt_alarm{alarm=\"OV\"}", 1},
+        {{}, {{40, "00000010"}}, {}, "zelt_alarm{alarm=\"OV\"}", 0},
+        {{}, {{40, "00000010"}}, {}, "zelt_rectifier_alarm{unit=\"4\",alarm=\"OV\"}", 1},
+        {{}, {{40, "00000040"}}, {}, "zelt_rectifier_alarm{unit=\"4\",alarm=\"FF\"}", 1},
+        {{}, {{40, "00000040"}}, {}, "zelt_rectifier_alarm{unit=\"3\",alarm=\"FF\"}", 0},
+        {{{2, "8"}}, {}, {}, "zelt_rectifier_alarm{unit=\"4\",alarm=\"UF\"}", 1},
+        {{{2, "8"}}, {}, {}, "zelt_rectifier_alarm{unit=\"3\",alarm=\"UF\"}", 0},
+        {{{2, "8"}}, {}, {}, "zelt_alarm{alarm=\"UF4\"}", std::nullopt},
+        {{{2, "8"}}, {}, {}, "zelt_rectifier_alarm{unit=\"4\",alarm=\"UF4\"}", std::nullopt},
         // Unit 1 absent: neither its own lamps nor its fail lamp apply.
-        {{{3, "1"}, {2, "1"}}, {{40, "40"}}, "zelt_rectifier_alarm{unit=\"1\",alarm=\"FF\"}", std::nullopt},
-        {{{3, "1"}, {2, "1"}}, {}, "zelt_rectifier_alarm{unit=\"1\",alarm=\"UF\"}", std::nullopt},
-        {{{3, "1"}}, {}, "zelt_rectifier_alarm{unit=\"2\",alarm=\"UF\"}", 0},
+        {{{3, "1"}, {2, "1"}}, {{40, "40"}}, {}, "zelt_rectifier_alarm{unit=\"1\",alarm=\"FF\"}", std::nullopt},
+        {{{3, "1"}, {2, "1"}}, {}, {}, "zelt_rectifier_alarm{unit=\"1\",alarm=\"UF\"}", std::nullopt},
+        {{{3, "1"}}, {}, {}, "zelt_rectifier_alarm{unit=\"2\",alarm=\"UF\"}", 0},
         // The lower AC group out: its lamp and units 3 and 4 do not apply.
-        {{{7, "1"}, {11, "4"}}, {}, "zelt_alarm{alarm=\"AF_L\"}", std::nullopt},
-        {{{6, "8"}, {11, "4"}}, {}, "zelt_alarm{alarm=\"AF_U\"}", 1},
-        {{{11, "4"}}, {}, "zelt_rectifier_alarm{unit=\"4\",alarm=\"AF\"}", std::nullopt},
+        {{{7, "1"}, {11, "4"}}, {}, {}, "zelt_alarm{alarm=\"AF_L\"}", std::nullopt},
+        {{{6, "8"}, {11, "4"}}, {}, {}, "zelt_alarm{alarm=\"AF_U\"}", 1},
+        {{{11, "4"}}, {}, {}, "zelt_rectifier_alarm{unit=\"4\",alarm=\"AF\"}", std::nullopt},
         // No LVD or breaker fitted, no battery 1 sensor.
-        {{{1, "1"}, {8, "0"}}, {}, "zelt_alarm{alarm=\"BR1\"}", std::nullopt},
-        {{{1, "1"}}, {}, "zelt_alarm{alarm=\"BR1\"}", 1},
-        {{{4, "4"}, {9, "0"}}, {}, "zelt_alarm{alarm=\"BTEMP1\"}", std::nullopt},
-        {{{4, "4"}}, {}, "zelt_alarm{alarm=\"BTEMP1\"}", 1},
+        {{{1, "1"}, {8, "0"}}, {}, {}, "zelt_alarm{alarm=\"BR1\"}", std::nullopt},
+        {{{1, "1"}}, {}, {}, "zelt_alarm{alarm=\"BR1\"}", 1},
+        {{{4, "4"}, {9, "0"}}, {}, {}, "zelt_alarm{alarm=\"BTEMP1\"}", std::nullopt},
+        {{{4, "4"}}, {}, {}, "zelt_alarm{alarm=\"BTEMP1\"}", 1},
+        // The discharge test flag or the manual test flag.
+        {{}, {}, {{47, "0"}, {258, "0"}}, "zelt_discharge_test_active{}", 0},
+        {{}, {}, {{47, "1"}, {258, "0"}}, "zelt_discharge_test_active{}", 1},
+        {{}, {}, {{47, "0"}, {258, "1"}}, "zelt_discharge_test_active{}", 1},
     };
-    for (const LampRow& row : rows) {
+    for (const SeriesRow& row : rows) {
         SCOPED_TRACE(row.series);
-        const std::map<std::string, double> series = Scrape(Decoded(row.k, row.u, {}), 1s);
+        const std::map<std::string, double> series = Scrape(Decoded(row.k, row.u, row.r), 1s);
         const auto it = series.find(row.series);
         ASSERT_EQ(it != series.end(), row.value.has_value());
         if (row.value)
@@ -153,6 +158,9 @@ TEST(ExporterMetrics, ASilentPlantServesItsLineFiguresAlone)
                                                    "zelt_line_reopens_total", "zelt_exporter_build_info"}));
         EXPECT_EQ(Scrape(sample, age)["zelt_plant_up{}"], 0);
     }
+    // A plant without a sample yet has no series.
+    EXPECT_EQ(Series(FleetFamilies({test::PlantP, {{"plant", "q"}}}, {sample}, *sample.lastRecord)).size(),
+              Scrape(sample, 0s).size());
 }
 
 // Only the records of one kind stopped: the values they carry go.
