@@ -158,8 +158,10 @@ TEST(ExporterMetrics, ASilentPlantServesItsLineFiguresAlone)
                                                    "zelt_line_reopens_total", "zelt_exporter_build_info"}));
         EXPECT_EQ(Scrape(sample, age)["zelt_plant_up{}"], 0);
     }
-    // A plant without a sample yet has no series.
+    // A plant without a sample, or a sample without a plant, has no series.
     EXPECT_EQ(Series(FleetFamilies({test::PlantP, {{"plant", "q"}}}, {sample}, *sample.lastRecord)).size(),
+              Scrape(sample, 0s).size());
+    EXPECT_EQ(Series(FleetFamilies({test::PlantP}, {sample, sample}, *sample.lastRecord)).size(),
               Scrape(sample, 0s).size());
 }
 
