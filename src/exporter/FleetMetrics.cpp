@@ -47,10 +47,11 @@ private:
     MetricFamily family_;
 };
 
-// A unit lamp: one of the eight unit prefixes and the unit number 1 to 4.
+// A unit lamp: one of the eight prefixes of a unit's own lamps, or UF (the
+// controller's fail lamp of the unit), and the unit number 1 to 4.
 bool SplitUnitLamp(const std::string& lamp, std::string& prefix, std::string& unit)
 {
-    static const std::array<const char*, 8> prefixes{"UV", "FF", "OT", "OV", "OC", "AF", "SD", "DR"};
+    static const std::array<const char*, 9> prefixes{"UV", "FF", "OT", "OV", "OC", "AF", "SD", "DR", "UF"};
     if (lamp.size() != 3 || lamp[2] < '1' || lamp[2] > '4')
         return false;
     for (const char* p : prefixes) {
@@ -70,6 +71,12 @@ std::optional<double> UnitTemperature(const std::string& text)
     return ok ? std::optional<double>(degrees) : std::nullopt;
 }
 
+// While the records of a kind keep coming.
+bool Fresh(const std::optional<PlantSample::TimePoint>& at, PlantSample::TimePoint now)
+{
+    return at && now - *at <= PlantUpWindow;
+}
+
 } // namespace
 
 std::vector<MetricFamily> FleetFamilies(const std::vector<PlantLabels>& plants, const std::vector<PlantSample>& samples,
@@ -86,26 +93,45 @@ std::vector<MetricFamily> FleetFamilies(const std::vector<PlantLabels>& plants, 
     Family unitTemp("zelt_rectifier_temperature_celsius", "Rectifier temperature.");
     Family unitAc("zelt_rectifier_ac_input_volts", "Rectifier AC input voltage.");
     Family unitPresent("zelt_rectifier_present", "1 while the rectifier is present and its AC group is in.");
-    Family alarm("zelt_alarm", "1 while the alarm lamp is red.");
+    Family alarm("zelt_alarm", "1 while the plant's alarm lamp is red, 0 while green; no series while it does not apply.");
+    Family unitAlarm("zelt_rectifier_alarm",
+                     "1 while the rectifier's alarm lamp is red, 0 while green; no series while it does not apply.");
     Family settingVolts("zelt_setting_volts", "Voltage setting held by the controller.");
     Family settingAmps("zelt_setting_amperes", "Current setting held by the controller.");
     Family chargeMode("zelt_charge_mode", "Charge mode code as the controller sends it.");
     Family testActive("zelt_discharge_test_active", "1 while the battery discharge test or the manual test is on.");
     Family verdict("zelt_battery_verdict", "Battery verdict: 1 good, 2 degraded, 3 low, 0 none.");
     Family nextTest("zelt_battery_next_test_timestamp_seconds", "Next battery test date, Unix time.");
-    Family up("zelt_plant_up", "1 while a status record arrived within the last 10 seconds.");
+    Family up("zelt_plant_up",
+              "1 while a status record arrived within the last 10 seconds; the plant's readings are served only then.");
     Family lastRecord("zelt_last_record_timestamp_seconds", "Time of the last status record, Unix time.");
     Family frames("zelt_frames_received_total", "Frames received with a good checksum.", MetricType::Counter);
     Family badFrames("zelt_frames_bad_checksum_total", "Frames dropped for a bad checksum.", MetricType::Counter);
     Family reopens("zelt_line_reopens_total", "Attempts to open the line again after it dropped or failed.",
                    MetricType::Counter);
+    Family buildInfo("zelt_exporter_build_info", "Always 1; the exporter's version in its label.");
+    buildInfo.Add({}, 1, {{"version", ZELT_VERSION}});
 
     for (std::size_t i = 0; i < plants.size() && i < samples.size(); ++i) {
         const PlantLabels& p = plants[i];
         const PlantSample& sample = samples[i];
         const StatusSnapshot& s = sample.snapshot;
 
-        if (sample.rectifierSeen) {
+        const bool plantUp = Fresh(sample.lastRecord, now);
+        up.Add(p, plantUp ? 1 : 0);
+        if (sample.lastRecord)
+            lastRecord.Add(p, sample.lastRecordSeconds);
+        frames.Add(p, static_cast<double>(sample.framesReceived));
+        badFrames.Add(p, static_cast<double>(sample.badChecksums));
+        reopens.Add(p, static_cast<double>(sample.reopens));
+        // A plant that has gone silent serves no readings: its last ones
+        // would pass for current.
+        if (!plantUp)
+            continue;
+
+        const bool rectifierFresh = Fresh(sample.rectifierAt, now);
+        const bool alarmsFresh = Fresh(sample.alarmsAt, now);
+        if (rectifierFresh) {
             dcVolts.Add(p, Tenths(s.DcVolt));
             loadCurrent.Add(p, s.LoadCurrent);
             battCurrent.Add(p, SignedBattCurrent(s));
@@ -139,9 +165,9 @@ std::vector<MetricFamily> FleetFamilies(const std::vector<PlantLabels>& plants, 
             if (sample.nextTestSeconds)
                 nextTest.Add(p, static_cast<double>(*sample.nextTestSeconds));
         }
-        if (sample.rectifierSeen && sample.alarmsSeen && s.Batt1SensorFitted == 1)
+        if (rectifierFresh && alarmsFresh && s.Batt1SensorFitted == 1)
             battTemp.Add(p, Tenths(s.Batt1Temp));
-        if (sample.unitsSeen) {
+        if (Fresh(sample.unitsAt, now)) {
             for (int n = 1; n <= 4; ++n) {
                 const ClientMetric::Label unit{"unit", std::to_string(n)};
                 unitVolts.Add(p, Tenths(s.UnitDcVolt[n]), {unit});
@@ -151,33 +177,29 @@ std::vector<MetricFamily> FleetFamilies(const std::vector<PlantLabels>& plants, 
                 unitAc.Add(p, s.UnitAcVolt[n], {unit});
             }
         }
-        if (sample.alarmsSeen) {
+        if (alarmsFresh) {
             for (int n = 1; n <= 4; ++n) {
                 const std::uint8_t groupIn = n <= 2 ? s.AcUpperIn : s.AcLowerIn;
                 unitPresent.Add(p, s.UnitPresent[n] == 1 && groupIn == 1 ? 1 : 0, {{"unit", std::to_string(n)}});
             }
         }
-        for (const auto& [lamp, red] : s.Alarms) {
+        for (const auto& [lamp, red] : sample.lamps) {
             std::string prefix;
             std::string unit;
-            if (SplitUnitLamp(lamp, prefix, unit))
-                alarm.Add(p, red ? 1 : 0, {{"alarm", prefix}, {"unit", unit}});
-            else
+            if (SplitUnitLamp(lamp, prefix, unit)) {
+                if (Fresh(prefix == "UF" ? sample.alarmsAt : sample.unitsAt, now))
+                    unitAlarm.Add(p, red ? 1 : 0, {{"unit", unit}, {"alarm", prefix}});
+            } else if (alarmsFresh) {
                 alarm.Add(p, red ? 1 : 0, {{"alarm", lamp}});
+            }
         }
-        up.Add(p, sample.lastRecord && now - *sample.lastRecord <= PlantUpWindow ? 1 : 0);
-        if (sample.lastRecord)
-            lastRecord.Add(p, sample.lastRecordSeconds);
-        frames.Add(p, static_cast<double>(sample.framesReceived));
-        badFrames.Add(p, static_cast<double>(sample.badChecksums));
-        reopens.Add(p, static_cast<double>(sample.reopens));
     }
 
     std::vector<MetricFamily> families;
     for (Family* f : {&dcVolts, &loadCurrent, &battCurrent, &battTemp, &rackTemp, &blockVolts, &unitVolts,
-                      &unitCurrent, &unitTemp, &unitAc, &unitPresent, &alarm, &settingVolts, &settingAmps,
-                      &chargeMode, &testActive, &verdict, &nextTest, &up, &lastRecord, &frames, &badFrames,
-                      &reopens}) {
+                      &unitCurrent, &unitTemp, &unitAc, &unitPresent, &alarm, &unitAlarm, &settingVolts,
+                      &settingAmps, &chargeMode, &testActive, &verdict, &nextTest, &up, &lastRecord, &frames,
+                      &badFrames, &reopens, &buildInfo}) {
         if (!f->Get().metric.empty())
             families.push_back(std::move(f->Get()));
     }

@@ -17,8 +17,8 @@ constexpr std::chrono::seconds MaxBackoff{60};
 
 } // namespace
 
-Plant::Plant(PlantConfig config, FleetCollector& collector, std::size_t index, QObject* parent)
-    : QObject(parent), config_(std::move(config)), collector_(collector), index_(index)
+Plant::Plant(PlantConfig config, FleetCollector& collector, std::size_t index, Now now, QObject* parent)
+    : QObject(parent), config_(std::move(config)), collector_(collector), index_(index), now_(std::move(now))
 {
     port_.SetBaudRate(br57600);
     port_.SetDataBits(db8);
@@ -116,7 +116,7 @@ void Plant::LineLost()
     if (waiting_)
         return;
     waiting_ = true;
-    retryAt_ = Clock::now() + backoff_;
+    retryAt_ = now_() + backoff_;
     backoff_ = std::min(backoff_ * 2, MaxBackoff);
 }
 

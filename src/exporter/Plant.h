@@ -14,6 +14,7 @@
 #include <QObject>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 
 namespace zelt {
@@ -25,8 +26,12 @@ class Plant : public QObject {
 public:
     using Clock = std::chrono::steady_clock;
 
-    // Publishes its samples to collector as plant number index.
-    Plant(PlantConfig config, FleetCollector& collector, std::size_t index, QObject* parent = nullptr);
+    using Now = std::function<Clock::time_point()>;
+
+    // Publishes its samples to collector as plant number index; now tells
+    // the time a lost line waits from.
+    Plant(PlantConfig config, FleetCollector& collector, std::size_t index, Now now = Clock::now,
+          QObject* parent = nullptr);
     ~Plant() override;
 
     // The first attempt to open the line.
@@ -48,6 +53,7 @@ private:
     const PlantConfig config_;
     FleetCollector& collector_;
     const std::size_t index_;
+    const Now now_;
     TComPort port_;
     std::unique_ptr<NetConnector> connector_;
     bool closing_ = false;

@@ -23,6 +23,9 @@ public:
     bool Decode(char type, const std::string& body, PlantSample& sample);
 
 private:
+    // Copies the colours of the snapshot's alarm lamps into sample.lamps.
+    void ReadLamps(PlantSample& sample) const;
+
     // The battery alert has no window here.
     class NoAlertWindow : public TestAlertWindow {
     public:

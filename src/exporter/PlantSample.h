@@ -7,19 +7,28 @@
 
 #include <chrono>
 #include <cstdint>
+#include <map>
 #include <optional>
+#include <string>
 
 namespace zelt {
 
 struct PlantSample {
+    using TimePoint = std::chrono::steady_clock::time_point;
+
     StatusSnapshot snapshot;
-    bool rectifierSeen = false; // an 'R' record has been decoded
-    bool alarmsSeen = false;    // a 'K' record
-    bool unitsSeen = false;     // a 'U' record
+    // When the last 'R', 'K' and 'U' record was decoded: the values of a
+    // kind of record are current only while its records keep coming.
+    std::optional<TimePoint> rectifierAt;
+    std::optional<TimePoint> alarmsAt;
+    std::optional<TimePoint> unitsAt;
+    // Every alarm lamp of the 'K' and 'U' records that applies (is not
+    // grey), true while red.
+    std::map<std::string, bool, std::less<>> lamps;
     std::int32_t verdict = 0;   // battery verdict: 1 good, 2 degraded, 3 low; 0 none
     std::optional<std::int64_t> nextTestSeconds; // next battery test, Unix time
     // The last status record decoded, on the steady clock and as Unix time.
-    std::optional<std::chrono::steady_clock::time_point> lastRecord;
+    std::optional<TimePoint> lastRecord;
     double lastRecordSeconds = 0;
     std::uint64_t framesReceived = 0;
     std::uint64_t badChecksums = 0;

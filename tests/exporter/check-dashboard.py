@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """check-dashboard.py DASHBOARD: the dashboard imports with a Prometheus data
-source chosen at import, offers the plant variable, and every panel query is
-valid PromQL over the exporter's metrics only."""
+source chosen at import, offers the plant variable, every panel query is
+valid PromQL over the exporter's metrics only, and the lamps of plant and
+rectifiers both count among the alarms."""
 import json
 import re
 import subprocess
@@ -13,10 +14,10 @@ METRICS = {
     "zelt_battery_temperature_celsius", "zelt_rack_temperature_celsius", "zelt_battery_block_volts",
     "zelt_rectifier_output_volts", "zelt_rectifier_output_current_amperes",
     "zelt_rectifier_temperature_celsius", "zelt_rectifier_ac_input_volts", "zelt_rectifier_present",
-    "zelt_alarm", "zelt_setting_volts", "zelt_setting_amperes", "zelt_charge_mode",
+    "zelt_alarm", "zelt_rectifier_alarm", "zelt_setting_volts", "zelt_setting_amperes", "zelt_charge_mode",
     "zelt_discharge_test_active", "zelt_battery_verdict", "zelt_battery_next_test_timestamp_seconds",
     "zelt_plant_up", "zelt_last_record_timestamp_seconds", "zelt_frames_received_total",
-    "zelt_frames_bad_checksum_total", "zelt_line_reopens_total",
+    "zelt_frames_bad_checksum_total", "zelt_line_reopens_total", "zelt_exporter_build_info",
 }
 DATASOURCE = {"type": "prometheus", "uid": "${DS_PROMETHEUS}"}
 
@@ -48,6 +49,9 @@ for panel in dashboard["panels"]:
         if unknown:
             fail(f"panel {title}: unknown metrics {sorted(unknown)}")
         exprs.append(expr.replace("$plant", ".*"))
+used = {m for e in exprs for m in re.findall(r"\bzelt_\w+", e)}
+if not {"zelt_alarm", "zelt_rectifier_alarm"} <= used:
+    fail("the alarm lamps of the plant or of its rectifiers show in no panel")
 
 # promtool parses a recording rule's expression: a rules file of one rule per
 # query checks them all.
