@@ -16,8 +16,10 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <deque>
+#include <string_view>
 #include <thread>
 
 using namespace zelt;
@@ -67,12 +69,31 @@ private:
             }
             for (int i = 0; i < 2; ++i)
                 while (!queues[i].empty() && queues[i].front().due <= Clock::now()) {
-                    SendBytes(fds[i], queues[i].front().bytes);
+                    if (!SendWhole(fds[i], queues[i].front().bytes))
+                        stop_ = true; // a side closed (the window went first): nothing more to relay
                     queues[i].pop_front();
                 }
         }
         if (client >= 0)
             close(client);
+    }
+
+    // Sends all of bytes, waiting while a side's buffer is full (a loaded
+    // machine may not read for a while); false when the side has gone.
+    static bool SendWhole(int fd, std::string_view bytes)
+    {
+        while (!bytes.empty()) {
+            const ssize_t n = send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+            if (n > 0) {
+                bytes.remove_prefix(static_cast<std::size_t>(n));
+            } else if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
+                pollfd p {fd, POLLOUT, 0};
+                poll(&p, 1, 100);
+            } else {
+                return false;
+            }
+        }
+        return true;
     }
 
     Listener listener_;
