@@ -47,7 +47,8 @@ TEST(DischargeEndToEnd, SimulatedTestIsListedAndFillsTheBatteryWindow)
     double ampSecondsSent = 0;
     {
         SessionRecorder recorder(path, RecorderSettings{},
-                                 {[] { return QStringLiteral("COM1"); }, [](const QString&) {}, [&now] { return now.load(); }});
+                                 {[] { return QStringLiteral("COM1"); }, [](const QString&) {}, [&now] { return now.load(); },
+                                  [&now] { return now.load(); }});
         monitor.SetListener(&recorder);
         for (int s = 0; s < 60 + 20 * 60 + 120; ++s) {
             const QDateTime t = t0.addSecs(s);
@@ -67,9 +68,10 @@ TEST(DischargeEndToEnd, SimulatedTestIsListedAndFillsTheBatteryWindow)
     const std::vector<DischargeSpan> found = DetectDischarges(samples, DetectionSettings{});
     ASSERT_EQ(found.size(), 1u);
     EXPECT_EQ(found[0].Kind, DischargeKind::Test);
+    EXPECT_FALSE(found[0].Interrupted);
     const StatusSnapshot& s = monitor.Snapshot();
     const DischargeFigures f =
-        MeasureDischarge(samples, found[0], {s.DischargeAbortVolt / 10.0, s.ExtBattStrings, s.BattTypeIndex == 0});
+        MeasureDischarge(samples, found[0], {});
     EXPECT_EQ(f.StartMs, t0.addSecs(60).toMSecsSinceEpoch());
     EXPECT_TRUE(f.Complete);
     EXPECT_TRUE(f.Gaps.empty());
@@ -89,7 +91,7 @@ TEST(DischargeEndToEnd, SimulatedTestIsListedAndFillsTheBatteryWindow)
     ASSERT_EQ(list.Table()->rowCount(), 1) << list.StatusText().toStdString();
     const QStringList expected = SummaryTexts({DischargeKind::Test, f, false});
     const std::pair<int, const char*> columns[] = {{0, "test"}, {3, nullptr}, {10, "complete"}, {11, nullptr},
-                                                   {12, nullptr}, {13, "good"}};
+                                                   {12, nullptr}, {13, "good"}, {14, ""}};
     for (const auto& [column, text] : columns) {
         EXPECT_EQ(list.Table()->item(0, column)->text(), expected[column]) << column;
         if (text != nullptr)
