@@ -87,7 +87,6 @@ private:
             recorder_.samples_.clear();
             recorder_.events_.clear();
         }
-        Bound();
         try {
             if (!store_) {
                 auto store = std::make_unique<SessionStore>(path_, QUuid::createUuid().toString());
@@ -101,6 +100,7 @@ private:
                 events_.clear();
             }
         } catch (const std::exception& e) {
+            Bound();
             Stopped(e.what());
             return;
         }
@@ -121,7 +121,8 @@ private:
         }
     }
 
-    // Keeps the newest ten minutes of samples and the newest alarm changes.
+    // What waits for the next try: the newest ten minutes of samples and the
+    // newest alarm changes.
     void Bound()
     {
         while (!samples_.empty() && samples_.back().Sample.MonoMs - samples_.front().Sample.MonoMs > QueuedSpanMs) {

@@ -85,7 +85,7 @@ TEST(DischargeEndToEnd, SimulatedTestIsListedAndFillsTheBatteryWindow)
     std::optional<int> handedOver;
     DischargeList list({path, [&plant] { return "COM1/" + plant.network.mac; }, [&now] { return now.load(); },
                         [&s] { return CapacityBasisFor(RecorderSettings{}, s); }, DetectionSettings{},
-                        [&handedOver](int ampHours) { handedOver = ampHours; }});
+                        [&handedOver](int ampHours) { handedOver = ampHours; }, {}});
     list.Refresh();
     list.Refresh(); // what has ended is not found again
     ASSERT_EQ(list.Table()->rowCount(), 1) << list.StatusText().toStdString();
@@ -117,6 +117,70 @@ TEST(DischargeEndToEnd, SimulatedTestIsListedAndFillsTheBatteryWindow)
     battery.HandleBattTestReply(Received('L', "2014123121100085" "21"));
     battery.ApplyBattTestBody();
     EXPECT_EQ(battery.edtDTCapa->text(), QString::number(*handedOver));
+}
+
+} // namespace
+
+namespace {
+
+// A simulated 20-minute test whose records stop for a while after ten
+// minutes, through the recorder and the list: a short break at steady
+// current is bridged and the verdict given; a long one leaves no verdict and
+// nothing to use.
+TEST(DischargeEndToEnd, BreakInsideATest)
+{
+    for (const int pause : {20, 90}) {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("s.sqlite"));
+        const QDateTime t0(QDate(2026, 6, 1), QTime(8, 0), Qt::UTC);
+        sim::PlantState plant = sim::MakePlant(sim::Scenario{}, t0);
+        sim::StartDischarge(plant, t0.addSecs(60), 20, false);
+        QTabWidget pages;
+        std::uint8_t alertShown = 0;
+        TfrmShow frmShow{alertShown};
+        StatusMonitor monitor{pages, alertShown, frmShow};
+        std::atomic<std::int64_t> now = t0.toMSecsSinceEpoch();
+        {
+            SessionRecorder recorder(path, RecorderSettings{},
+                                     {[] { return QStringLiteral("COM1"); }, [](const QString&) {},
+                                      [&now] { return now.load(); }, [&now] { return now.load(); }});
+            monitor.SetListener(&recorder);
+            for (int s = 0; s < 60 + 20 * 60 + 120; ++s) {
+                const QDateTime t = t0.addSecs(s);
+                now = t.toMSecsSinceEpoch();
+                sim::AdvancePlant(plant, t);
+                if (s > 660 && s < 661 + pause)
+                    continue;
+                monitor.DecodeAlarmStatus(Received('K', sim::EncodeAlarmStatus(plant)));
+                monitor.DecodeRectifierStatus(Received('R', sim::EncodeRectifierStatus(plant, t)));
+            }
+            monitor.SetListener(nullptr);
+        }
+        std::optional<int> handedOver;
+        DischargeList list({path, [&plant] { return "COM1/" + plant.network.mac; }, [&now] { return now.load(); },
+                            [] { return CapacityBasis{}; }, DetectionSettings{},
+                            [&handedOver](int ampHours) { handedOver = ampHours; }, {}});
+        list.Refresh();
+        ASSERT_EQ(list.Table()->rowCount(), 1) << pause << list.StatusText().toStdString();
+        const bool bridged = pause == 20;
+        const auto text = [&list](int column) { return list.Table()->item(0, column)->text().toStdString(); };
+        EXPECT_EQ(text(0), "test");
+        EXPECT_EQ(text(9), "1 (" + std::to_string(pause + 1) + " s)");
+        EXPECT_EQ(text(10), bridged ? "complete" : "interrupted");
+        EXPECT_EQ(text(13), bridged ? "good" : "");
+        EXPECT_EQ(text(14), bridged ? "" : "interrupted: 91 s in gaps");
+        list.Table()->selectRow(0);
+        EXPECT_EQ(list.UseButton()->isEnabled(), bridged);
+        EXPECT_EQ(list.UseButton()->toolTip().toStdString(), bridged ? "" : "No verdict: interrupted: 91 s in gaps");
+
+        // A temperature entered for it is kept and shown as such.
+        EXPECT_FALSE(list.EnterTemp(0, QStringLiteral("warm")));
+        EXPECT_TRUE(list.StatusText().startsWith(QStringLiteral("The battery temperature must be"))) << pause;
+        EXPECT_EQ(text(8), "25.1");
+        ASSERT_TRUE(list.EnterTemp(0, QStringLiteral(" 24.5")));
+        list.Refresh();
+        EXPECT_EQ(text(8), "24.5 entered");
+    }
 }
 
 } // namespace

@@ -513,9 +513,9 @@ TEST(SessionStore, UpgradesAnOlderFileInPlace)
     EXPECT_THROW(SessionStore(path, QStringLiteral("newest")).Open(), std::runtime_error);
 }
 
-// A PC clock put back 60 s during a 36 A discharge: the samples stay in
-// their recorded order, the ampere-hours follow the monotonic count, and
-// the step is listed as a gap.
+// A PC clock put back 60 s during a 36 A discharge of 400 s: the
+// samples stay in their recorded order, the ampere-hours follow the
+// monotonic count, and the step is listed as a gap.
 TEST(SessionStore, ClockStepKeepsOrderAndAmpHours)
 {
     QTemporaryDir dir;
@@ -539,7 +539,7 @@ TEST(SessionStore, ClockStepKeepsOrderAndAmpHours)
     EXPECT_EQ(found[0].Gaps[0].LengthMs, 60000);
     EXPECT_FALSE(found[0].Interrupted);
     const DischargeFigures f = MeasureDischarge(read, found[0], {});
-    EXPECT_NEAR(f.AmpHours, 4.0 + 18 / 3.6e3, 1e-9);
+    EXPECT_NEAR(f.AmpHours, 36 * 399.5 / 3600, 1e-9);
     EXPECT_EQ(f.DurationMs, 400000);
 }
 
@@ -596,7 +596,8 @@ TEST(RecorderSettings, BadValuesKeepTheirDefaults)
         if (c.refused) {
             EXPECT_TRUE(problems[0].contains(QLatin1String(c.key))) << problems[0].toStdString();
             EXPECT_TRUE(problems[0].contains(QLatin1String(c.text))) << problems[0].toStdString();
-            EXPECT_TRUE(problems[0].contains(QStringLiteral(": %1").arg(c.value))) << problems[0].toStdString();
+            EXPECT_TRUE(problems[0].contains(QStringLiteral("%1").arg(c.value)) && problems[0].endsWith(QStringLiteral(" used")))
+                << problems[0].toStdString();
         }
     }
     QStringList problems;
@@ -604,6 +605,51 @@ TEST(RecorderSettings, BadValuesKeepTheirDefaults)
     EXPECT_EQ(ReadRecorderSettings(file, problems).RetentionDays, 90);
     EXPECT_EQ(problems.join(QString()), QStringLiteral(
         "Recorder setting retentionDays \"90 days\" ignored (a whole number from 7 to 3650 is needed): 90 used"));
+}
+
+} // namespace
+
+namespace {
+
+// What the recorder keeps of each record labels the discharge: the automatic
+// test setting alone is no test, and an AC failure stays one whatever else.
+TEST(SessionRecorder, LabelsFromTheRecordedEvidence)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("s.sqlite"));
+    const struct {
+        const char* mac;
+        void (*mark)(StatusSnapshot&);
+        DischargeKind kind;
+    } cases[] = {
+        {"A1", [](StatusSnapshot& s) { s.DischargeTestOn = 1; }, DischargeKind::Discharge},
+        {"A2", [](StatusSnapshot& s) { s.DischargeTestOn = 1; s.Alarms["AF_U"] = true; }, DischargeKind::AcFailure},
+        {"A3", [](StatusSnapshot& s) { s.ManualTestActive = 1; s.Alarms["HW_A1"] = true; }, DischargeKind::AcFailure},
+        {"A4", [](StatusSnapshot& s) { s.ChargeMode = 6; }, DischargeKind::Test},
+        {"A5", [](StatusSnapshot& s) { s.BattTestMode = 1; }, DischargeKind::Test},
+        {"A6", [](StatusSnapshot& s) { s.ManualTestActive = 1; }, DischargeKind::Test},
+    };
+    std::int64_t t = 0;
+    {
+        SessionRecorder recorder(path, RecorderSettings{}, LinksWith([&t] { return t; }));
+        for (const auto& c : cases) {
+            for (int i = 0; i < 30; ++i) {
+                StatusSnapshot s = Snapshot(i < 20 ? -10 : 0);
+                s.Mac = c.mac;
+                c.mark(s);
+                recorder.RectifierDecoded(s);
+                t += 1000;
+            }
+        }
+    }
+    SessionStore store(path, QStringLiteral("labels"));
+    store.Open();
+    for (const auto& c : cases) {
+        const std::vector<DischargeSpan> found =
+            DetectDischarges(store.Samples(std::string("COM1/") + c.mac, 0, t), DetectionSettings{});
+        ASSERT_EQ(found.size(), 1u) << c.mac;
+        EXPECT_EQ(found[0].Kind, c.kind) << c.mac;
+    }
 }
 
 } // namespace
