@@ -106,18 +106,33 @@ TrendSample SampleFrom(const QSqlQuery& q)
 
 // Within a session the monotonic count orders the samples, whatever the PC
 // clock did meanwhile; sessions follow each other by their first PC time.
-// Samples come in ordered by PC time.
+// Samples come in ordered by PC time, so most reads are in order already.
 void InRecordingOrder(std::vector<TrendSample>& samples)
 {
-    std::map<std::string, std::int64_t> sessionStart;
-    for (const TrendSample& s : samples)
-        sessionStart.try_emplace(s.Session, s.TimeMs);
-    const auto key = [&](const TrendSample& s) {
-        return s.Session.empty() ? std::tuple(s.TimeMs, s.Session, s.TimeMs)
-                                 : std::tuple(sessionStart[s.Session], s.Session, s.MonoMs);
-    };
-    std::stable_sort(samples.begin(), samples.end(),
-                     [&](const TrendSample& a, const TrendSample& b) { return key(a) < key(b); });
+    // Each session's first PC time and its rank among the sessions.
+    std::map<std::string, std::pair<std::int64_t, std::int64_t>> sessions;
+    std::vector<std::tuple<std::int64_t, std::int64_t, std::int64_t>> keys;
+    keys.reserve(samples.size());
+    for (const TrendSample& s : samples) {
+        if (s.Session.empty()) {
+            keys.emplace_back(s.TimeMs, -1, s.TimeMs);
+            continue;
+        }
+        const auto [start, rank] =
+            sessions.try_emplace(s.Session, s.TimeMs, static_cast<std::int64_t>(sessions.size())).first->second;
+        keys.emplace_back(start, rank, s.MonoMs);
+    }
+    if (std::is_sorted(keys.begin(), keys.end()))
+        return;
+    std::vector<std::size_t> order(samples.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
+    std::vector<TrendSample> sorted;
+    sorted.reserve(samples.size());
+    for (std::size_t i : order)
+        sorted.push_back(std::move(samples[i]));
+    samples = std::move(sorted);
 }
 
 } // namespace
