@@ -51,7 +51,7 @@ struct DischargeSpan {
     std::size_t Last = 0;
     bool Ongoing = false;
     DischargeKind Kind = DischargeKind::Discharge;
-    std::vector<DischargeGap> Gaps;
+    std::vector<DischargeGap> Gaps{};
     // Gaps over the bridged total, or one across which the current changed:
     // measured over the recorded time only, never given a verdict.
     bool Interrupted = false;
@@ -78,7 +78,7 @@ struct DischargeFigures {
     std::int64_t EndMs = 0;
     std::int64_t DurationMs = 0; // real time, by the monotonic count where recorded
     double AmpHours = 0;     // delivered: positive while discharging
-    std::vector<DischargeGap> Gaps;
+    std::vector<DischargeGap> Gaps{};
     bool Interrupted = false;
     double StartVolt = 0;
     double EndVolt = 0;

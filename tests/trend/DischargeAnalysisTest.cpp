@@ -41,13 +41,13 @@ TEST(AmpHours, Integration)
         double ampHours;
         bool bridge;
     } cases[] = {
-        {"constant", Constant(-10, 3600), 10, false},
-        {"ramp", ramp, 10, false},
-        {"gap over 5 s left out", gap, 2, false},
-        {"gap over 5 s bridged", gap, 2 + 36 * 6 / 3600.0, true},
-        {"gap of 5 s always bridged", bridged, 2 + 36 * 5 / 3600.0, false},
-        {"sign change nets out", Seconds({-10, 10}), 0, false},
-        {"charging counts against", Seconds({-36, -36, 36}), 0.01, false},
+        {"constant", Constant(-10, 3600), 10, 0},
+        {"ramp", ramp, 10, 0},
+        {"gap over 5 s left out", gap, 2, 0},
+        {"gap over 5 s bridged", gap, 2 + 36 * 6 / 3600.0, 1},
+        {"gap of 5 s bridged", bridged, 2 + 36 * 5 / 3600.0, 0},
+        {"sign change nets out", Seconds({-10, 10}), 0, 0},
+        {"charging counts against", Seconds({-36, -36, 36}), 0.01, 0},
     };
     for (const auto& c : cases)
         EXPECT_NEAR(AmpHoursDelivered(c.samples, 0, c.samples.size() - 1, c.bridge), c.ampHours, 1e-9) << c.name;
@@ -81,31 +81,6 @@ TEST(Detection, HysteresisAndLabels)
             EXPECT_EQ(std::pair(found[i].First, found[i].Last), c.spans[i]) << c.name;
             EXPECT_EQ(found[i].Ongoing, c.ongoing && i + 1 == found.size()) << c.name;
         }
-    }
-
-    // Labels from the evidence in each sample: an AC failure whatever else
-    // was on; a test on any of its three signs.
-    const struct {
-        const char* name;
-        void (*mark)(TrendSample&);
-        DischargeKind kind;
-    } labels[] = {
-        {"nothing", [](TrendSample&) {}, DischargeKind::Discharge},
-        {"discharge mode", [](TrendSample& s) { s.ChargeMode = 6; }, DischargeKind::Test},
-        {"boost mode", [](TrendSample& s) { s.ChargeMode = 2; }, DischargeKind::Discharge},
-        {"test mode bit", [](TrendSample& s) { s.TestModeBit = true; }, DischargeKind::Test},
-        {"manual test", [](TrendSample& s) { s.ManualTest = true; }, DischargeKind::Test},
-        {"AC fail", [](TrendSample& s) { s.AcFail = true; }, DischargeKind::AcFailure},
-        {"AC fail with a test sign", [](TrendSample& s) { s.AcFail = s.ManualTest = true; }, DischargeKind::AcFailure},
-    };
-    for (const auto& l : labels) {
-        std::vector<TrendSample> samples = run({{0, 3}, {-5, 30}, {0, 12}});
-        l.mark(samples[33]); // the discharge's last sample
-        ASSERT_EQ(DetectDischarges(samples, DetectionSettings{}).size(), 1u);
-        EXPECT_EQ(DetectDischarges(samples, DetectionSettings{})[0].Kind, l.kind) << l.name;
-        samples[33] = samples[34];
-        l.mark(samples[34]); // after it
-        EXPECT_EQ(DetectDischarges(samples, DetectionSettings{})[0].Kind, DischargeKind::Discharge) << l.name;
     }
 }
 
@@ -146,16 +121,10 @@ std::vector<TrendSample> Discharge(double amps, double hours, double temp, doubl
     return samples;
 }
 
-// One span over all the samples.
-DischargeSpan Whole(const std::vector<TrendSample>& samples)
-{
-    return {0, samples.size() - 1, false, DischargeKind::Discharge, {}, false};
-}
-
 TEST(Measure, WorkedExample)
 {
     const std::vector<TrendSample> samples = Discharge(32, 5, 20, 43.2);
-    const DischargeFigures f = MeasureDischarge(samples, Whole(samples), {44.0, 2, true});
+    const DischargeFigures f = MeasureDischarge(samples, {0, samples.size() - 1}, {44.0, 2, true});
     EXPECT_NEAR(f.AmpHours, 160, 1e-6);
     EXPECT_EQ(f.DurationMs, 5 * 3600 * 1000);
     EXPECT_EQ(f.StartVolt, 52);
@@ -177,7 +146,7 @@ TEST(Measure, EndVoltageIsTheLastDischargingOne)
     charging.BattCurrent = 10;
     charging.DcVolt = 56;
     samples.push_back(charging);
-    EXPECT_EQ(MeasureDischarge(samples, Whole(samples), {44, 2, true}).EndVolt, 45);
+    EXPECT_EQ(MeasureDischarge(samples, {0, samples.size() - 1}, {44, 2, true}).EndVolt, 45);
 }
 
 TEST(Measure, PartialOrWithoutSensor)
@@ -185,7 +154,7 @@ TEST(Measure, PartialOrWithoutSensor)
     std::vector<TrendSample> samples = Discharge(32, 1, 20, 45);
     for (TrendSample& s : samples)
         s.Batt1TempValid = false;
-    const DischargeFigures f = MeasureDischarge(samples, Whole(samples), {44.9, 2, true});
+    const DischargeFigures f = MeasureDischarge(samples, {0, samples.size() - 1}, {44.9, 2, true});
     EXPECT_FALSE(f.Complete);
     EXPECT_FALSE(f.C25.has_value());
     EXPECT_FALSE(f.PercentOfRated.has_value());
@@ -198,7 +167,7 @@ TEST(Measure, VerdictsEitherSideOf80And90)
     const std::pair<double, std::int32_t> cases[] = {{90.01, 1}, {89.99, 2}, {80.01, 2}, {79.99, 3}};
     for (const auto& [percent, verdict] : cases) {
         const std::vector<TrendSample> samples = Discharge(155 * percent / 100, 1, 25, 44);
-        const DischargeFigures f = MeasureDischarge(samples, Whole(samples), {44.0, 1, false});
+        const DischargeFigures f = MeasureDischarge(samples, {0, samples.size() - 1}, {44.0, 1, false});
         EXPECT_NEAR(*f.PercentOfRated, percent, 1e-6);
         EXPECT_EQ(*f.Verdict, verdict) << percent;
     }
@@ -208,127 +177,65 @@ TEST(Measure, VerdictsEitherSideOf80And90)
 
 namespace {
 
-// A test at a steady 36 A for 1200 s with a break of breakSeconds after 600 s,
-// the current ampsAfter from then on, and 20 s at rest at the end; the bus
-// falls from 52 V to 43 V. A restart records the second half in a new session.
-std::vector<TrendSample> WithBreak(int breakSeconds, double ampsAfter, bool restart = false)
+// 36 A for 600 s, a break of pause seconds (the gap a second longer), then
+// amps for 600 s, the second half in a new session on a restart; the bus
+// falls from 52 V to 43 V; then 20 s at rest.
+std::vector<TrendSample> WithBreak(int pause, double amps, bool restart)
 {
-    std::vector<TrendSample> samples;
+    std::vector<TrendSample> samples(1221);
     for (int i = 0; i <= 1220; ++i) {
-        TrendSample s;
-        const std::int64_t at = (i <= 600 ? i : i + breakSeconds) * 1000LL;
-        s.TimeMs = at;
-        s.MonoMs = restart && i > 600 ? at - 600000 : at;
+        TrendSample& s = samples[i];
+        s.TimeMs = s.MonoMs = (i <= 600 ? i : i + pause) * 1000LL;
         s.Session = restart && i > 600 ? "b" : "a";
-        s.BattCurrent = i > 1200 ? 0 : i <= 600 ? -36 : -ampsAfter;
+        s.BattCurrent = i > 1200 ? 0 : i <= 600 ? -36 : -amps;
         s.DcVolt = 52 - 9.0 * std::min(i, 1200) / 1200;
         s.Batt1Temp = 25;
         s.Batt1TempValid = true;
-        s.ManualTest = true;
         s.Basis = CapacityBasis{44, 1, true, 0};
-        samples.push_back(s);
     }
     return samples;
 }
 
-TEST(Gaps, BridgedOrInterrupted)
+TEST(Gaps, BridgedInterruptedOrEnding)
 {
-    const struct {
-        const char* name;
-        int breakSeconds;
-        double ampsAfter;
-        bool restart, interrupted;
-    } cases[] = {
-        {"20 s at steady current", 20, 36, false, false},
-        {"20 s across a restart", 20, 36, true, false},
-        {"a gap of 60 s", 59, 36, false, false},
-        {"a gap of 61 s", 60, 36, false, true},
-        {"90 s", 90, 36, false, true},
-        {"current 9.9 % apart", 20, 39.9, false, false},
-        {"current 10 % apart", 20, 40, false, true},
-    };
-    for (const auto& c : cases) {
-        const std::vector<TrendSample> samples = WithBreak(c.breakSeconds, c.ampsAfter, c.restart);
+    // Pause, current after it, restart, interrupted, discharges found.
+    const std::tuple<int, double, bool, bool, std::size_t> cases[] = {
+        {20, 36, false, false, 1}, {20, 36, true, false, 1}, {59, 36, false, false, 1}, {60, 36, false, true, 1},
+        {20, 39.9, false, false, 1}, {20, 40, false, true, 1}, {1799, 36, false, true, 1}, {1800, 36, false, false, 2}};
+    for (const auto& [pause, amps, restart, interrupted, discharges] : cases) {
+        const std::vector<TrendSample> samples = WithBreak(pause, amps, restart);
         const std::vector<DischargeSpan> found = DetectDischarges(samples, DetectionSettings{});
-        ASSERT_EQ(found.size(), 1u) << c.name;
-        EXPECT_EQ(found[0].Last, 1201u) << c.name;
-        ASSERT_EQ(found[0].Gaps.size(), 1u) << c.name;
-        EXPECT_EQ(found[0].Gaps[0].FromMs, 600000) << c.name;
-        EXPECT_EQ(found[0].Gaps[0].LengthMs, (c.breakSeconds + 1) * 1000) << c.name;
-        EXPECT_EQ(found[0].Interrupted, c.interrupted) << c.name;
+        ASSERT_EQ(found.size(), discharges) << pause;
+        EXPECT_EQ(found[0].Interrupted, interrupted) << pause << " " << amps;
+        EXPECT_EQ(found[0].Gaps.size(), 2 - discharges) << pause;
         const DischargeFigures f = MeasureDischarge(samples, found[0], {});
-        EXPECT_TRUE(f.Complete) << c.name;
-        EXPECT_EQ(f.C25.has_value(), !c.interrupted) << c.name;
-        EXPECT_EQ(f.Verdict.has_value(), !c.interrupted) << c.name;
-        EXPECT_EQ(f.Withheld.empty(), !c.interrupted) << c.name;
-        if (c.ampsAfter == 36) { // 1199 s recorded, the gap's bridged on top
-            const double gap = c.interrupted ? 0 : 36.0 * (c.breakSeconds + 1) / 3600;
-            EXPECT_NEAR(f.AmpHours, 36.0 * 1199 / 3600 + 0.005 + gap, 1e-6) << c.name;
-        }
-    }
-}
-
-TEST(Gaps, LongOneEndsTheDischarge)
-{
-    for (const auto& [breakSeconds, count] : {std::pair(30 * 60 - 1, 1u), std::pair(30 * 60, 2u)}) {
-        const std::vector<TrendSample> samples = WithBreak(breakSeconds, 36);
-        const std::vector<DischargeSpan> found = DetectDischarges(samples, DetectionSettings{});
-        ASSERT_EQ(found.size(), count) << breakSeconds;
-        if (count == 2) {
-            EXPECT_EQ(found[0].First, 0u);
-            EXPECT_EQ(found[0].Last, 600u);
-            EXPECT_FALSE(found[0].Ongoing);
-            EXPECT_EQ(found[1].First, 601u);
-            EXPECT_TRUE(found[0].Gaps.empty());
-        }
+        EXPECT_EQ(f.Verdict.has_value(), !interrupted && discharges == 1) << pause;
+        if (amps == 36 && discharges == 1) // 1199 s recorded, the gap bridged on top
+            EXPECT_NEAR(f.AmpHours, 36.0 * (1199 + (interrupted ? 0 : pause + 1)) / 3600 + 0.005, 1e-6) << pause;
     }
 }
 
 TEST(Measure, TemperatureRangeAndSensor)
 {
-    const struct {
-        const char* name;
-        double temp;
-        bool fitted, faultEverywhere;
-        std::optional<double> entered;
-        const char* withheld;
-    } cases[] = {
-        {"9.9", 9.9, true, false, {}, "temperature 9.9 \u00b0C outside 10\u201340 \u00b0C"},
-        {"10", 10, true, false, {}, ""},
-        {"40", 40, true, false, {}, ""},
-        {"40.1", 40.1, true, false, {}, "temperature 40.1 \u00b0C outside 10\u201340 \u00b0C"},
-        {"not fitted", 25, false, false, {}, "no battery temperature sensor"},
-        {"red lamp", 25, true, true, {}, "no battery temperature sensor"},
-        {"red lamp, entered", 25, true, true, 18, ""},
-        {"entered out of range", 25, true, false, 5, "temperature 5.0 \u00b0C outside 10\u201340 \u00b0C"},
-    };
-    for (const auto& c : cases) {
-        std::vector<TrendSample> samples = Discharge(100, 1, c.temp, 44);
+    // Mean temperature, sensor fitted, lamp red throughout (else on every
+    // other sample, which reads -40), entered temperature, what withholds C25.
+    const std::tuple<double, bool, bool, std::optional<double>, const char*> cases[] = {
+        {9.9, true, false, {}, "temperature 9.9 \u00b0C outside 10\u201340 \u00b0C"}, {10, true, false, {}, ""},
+        {40, true, false, {}, ""}, {40.1, true, false, {}, "temperature 40.1 \u00b0C outside 10\u201340 \u00b0C"},
+        {25, false, false, {}, "no battery temperature sensor"}, {25, true, true, {}, "no battery temperature sensor"},
+        {25, true, true, 18, ""}, {25, true, false, 5, "temperature 5.0 \u00b0C outside 10\u201340 \u00b0C"}};
+    for (const auto& [temp, fitted, red, entered, withheld] : cases) {
+        std::vector<TrendSample> samples = Discharge(100, 1, temp, 44);
         for (std::size_t i = 0; i < samples.size(); ++i) {
-            samples[i].Batt1TempValid = c.fitted;
-            // A red lamp on every other sample leaves the others' mean.
-            samples[i].Batt1SensorFault = c.faultEverywhere || i % 2 == 1;
-            samples[i].Batt1Temp = samples[i].Batt1SensorFault ? -40 : c.temp;
+            samples[i].Batt1TempValid = fitted;
+            samples[i].Batt1SensorFault = red || i % 2 == 1;
+            samples[i].Batt1Temp = samples[i].Batt1SensorFault ? -40 : temp;
         }
-        const DischargeFigures f = MeasureDischarge(samples, Whole(samples), {44.0, 1, false}, {}, c.entered);
-        EXPECT_EQ(f.Withheld, c.withheld) << c.name;
-        EXPECT_EQ(f.C25.has_value(), *c.withheld == '\0') << c.name;
-        EXPECT_EQ(f.TempEntered, c.entered.has_value()) << c.name;
-        if (f.C25)
-            EXPECT_NEAR(*f.C25, CorrectedTo25(100, c.entered.value_or(c.temp), f.DurationMs), 1e-9) << c.name;
+        const DischargeFigures f = MeasureDischarge(samples, {0, samples.size() - 1}, {44.0, 1, false}, {}, entered);
+        EXPECT_EQ(f.Withheld, withheld) << temp;
+        if (*withheld == '\0')
+            EXPECT_NEAR(*f.C25, CorrectedTo25(100, entered.value_or(temp), f.DurationMs), 1e-9) << temp;
     }
-}
-
-TEST(Measure, BasisRecordedAndStringsPresent)
-{
-    std::vector<TrendSample> samples = Discharge(100, 1, 25, 44);
-    // The recorded basis wins over the one given: one string, 100 Ah rated.
-    for (TrendSample& s : samples)
-        s.Basis = CapacityBasis{44, 1, true, 100};
-    const DischargeFigures f = MeasureDischarge(samples, Whole(samples), {43.0, 2, false});
-    EXPECT_NEAR(*f.PercentOfRated, 100, 1e-6);
-    EXPECT_EQ(f.LowestBlock, 0) << "battery 2's blocks are not fitted";
-    EXPECT_EQ(f.LowestBlockVolt, 13);
 }
 
 } // namespace

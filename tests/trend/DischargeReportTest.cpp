@@ -62,7 +62,7 @@ FoundDischarge WorkedExample(std::vector<TrendSample>* samples)
         s.ManualTest = true;
         samples->push_back(s);
     }
-    const DischargeSpan span{0, samples->size() - 1, false, DischargeKind::Test, {}, false};
+    const DischargeSpan span{0, samples->size() - 1, false, DischargeKind::Test};
     return {DischargeKind::Test, MeasureDischarge(*samples, span, {43, 2, true}), false};
 }
 
@@ -133,13 +133,6 @@ TEST(DischargeReport, SamplesAndSummaryRows)
     partial.Ongoing = true;
     EXPECT_EQ(SummaryTexts(partial)[10].toStdString(), "ongoing");
     EXPECT_EQ(SummaryTexts(partial)[0].toStdString(), "AC failure");
-    // What withholds the verdict is shown beside it; an entered temperature says so.
-    partial.Figures.Interrupted = true;
-    partial.Figures.Withheld = "interrupted: 15 s in gaps";
-    partial.Figures.TempEntered = true;
-    partial.Figures.MeanTemp = 18;
-    EXPECT_EQ(SummaryTexts(partial).mid(8).join(QLatin1Char('|')).toStdString(),
-              "18.0 entered|2 (15 s)|interrupted||||interrupted: 15 s in gaps");
 }
 
 TEST(DischargeReport, PdfShowsTheSummary)
