@@ -202,7 +202,8 @@ DischargeFigures MeasureDischarge(const std::vector<TrendSample>& samples, const
         }
     }
     f.TempAbsent = tempCount == 0;
-    f.MeanTemp = f.TempAbsent ? 0 : tempSum / tempCount;
+    if (!f.TempAbsent)
+        f.MeanTemp = tempSum / tempCount;
     if (enteredTemp) {
         f.MeanTemp = *enteredTemp;
         f.TempEntered = true;

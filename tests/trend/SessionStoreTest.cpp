@@ -4,6 +4,7 @@
 #include "battery/TfrmShow.h"
 #include "status/Records.h"
 #include "sim/Options.h"
+#include "trend/DischargeScan.h"
 #include "trend/SessionRecorder.h"
 
 #include <QDateTime>
@@ -442,6 +443,7 @@ TEST(SessionStore, ClockStepKeepsOrderAndAmpHours)
     ASSERT_EQ(found[0].Gaps.size(), 1u);
     EXPECT_EQ(std::tuple(found[0].Gaps[0].ClockStep, found[0].Gaps[0].LengthMs, found[0].Interrupted), std::tuple(true, 60000, false));
     EXPECT_NEAR(MeasureDischarge(read, found[0], {}).AmpHours, 36 * 399.5 / 3600, 1e-9);
+    EXPECT_EQ(ScanDischarges(store, "P", 0, Now(), DetectionSettings{}, {}, {}).size(), 1u);
 }
 
 // Each [recorder] value out of range or not a number is ignored with one line
@@ -492,6 +494,7 @@ TEST(SessionRecorder, LabelsFromTheRecordedEvidence)
     std::int64_t t = 0;
     {
         SessionRecorder recorder(path, RecorderSettings{}, LinksWith([&t] { return t; }));
+        ASSERT_TRUE(WaitUntil([&] { return QFile::exists(path); }, 10000)); // what follows is written on closing
         for (const auto& [mark, kind] : cases) {
             for (int i = 0; i < 32; ++i, t += 1000) {
                 StatusSnapshot s = Snapshot(i < 20 ? -10 : 0);
