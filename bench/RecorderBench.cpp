@@ -34,7 +34,7 @@ void BM_RectifierRecord(benchmark::State& state)
     zelt::StatusMonitor monitor{pages, alertShown, frmShow};
     zelt::SessionRecorder recorder(dir.filePath(QStringLiteral("s.sqlite")), zelt::RecorderSettings{},
                                    {[] { return QStringLiteral("COM1"); }, [](const QString&) {},
-                                    [] { return QDateTime::currentMSecsSinceEpoch(); }});
+                                    [] { return QDateTime::currentMSecsSinceEpoch(); }, zelt::BootClockMs});
     if (state.range(0) != 0)
         monitor.SetListener(&recorder);
     const std::string body = ReceivedRecord();

@@ -143,11 +143,15 @@ TMain_Form::TMain_Form(QWidget* parent)
     ConnectPort();
     FormCreate();
 
+    QStringList settingsProblems;
+    const RecorderSettings recorderSettings = LoadRecorderSettings(settingsProblems);
+    for (const QString& line : settingsProblems)
+        AddResultLine(line);
     recorder_ = std::make_unique<SessionRecorder>(
-        SessionDatabasePath(), LoadRecorderSettings(),
+        SessionDatabasePath(), recorderSettings,
         SessionRecorder::Links{[this] { return comPort11_.DeviceName(); },
                                [this](const QString& line) { AddResultLine(line); },
-                               [] { return QDateTime::currentMSecsSinceEpoch(); }});
+                               [] { return QDateTime::currentMSecsSinceEpoch(); }, BootClockMs});
     status_->SetListener(recorder_.get());
 
     // The hidden start-up instances of the battery test windows. The alert
@@ -430,7 +434,8 @@ void TMain_Form::TrendClick()
 {
     RunGuarded([&] {
         if (!trend_) {
-            const RecorderSettings settings = LoadRecorderSettings();
+            QStringList reportedAtStart; // the recorder's start-up has reported them
+            const RecorderSettings settings = LoadRecorderSettings(reportedAtStart);
             trend_ = std::make_unique<TrendWindow>(TrendWindow::Links{
                 SessionDatabasePath(), [this] { return recorder_->Plant(); },
                 [] { return QDateTime::currentMSecsSinceEpoch(); },
@@ -438,7 +443,8 @@ void TMain_Form::TrendClick()
                 [this](int ampHours) {
                     battDisch_->FillDtCapacityAfterReply(ampHours);
                     SpeedButton3Click();
-                }});
+                },
+                settings.Correction});
         }
         trend_->show();
         trend_->raise();

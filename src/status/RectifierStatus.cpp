@@ -362,6 +362,7 @@ void DecodeTail(std::string& rest, StatusSnapshot& s, StatusView& area, const Re
     area.SetText("Label_BBC", boostFailed ? "Boost Charge Failed. Check Battery" : "Boost Charge");
     area.SetLamp("BBC", boostFailed ? RgbRed : RgbLime);
     const bool testMode = (faults & 8) != 0;
+    s.BattTestMode = testMode ? 1 : 0;
     area.SetText("Label_BattAmp", testMode ? "Test Batt. Amp" : "Batt. Amp");
     area.SetBackground("Label_BattAmp", testMode ? RgbRed : RgbMoneyGreen);
 

@@ -63,6 +63,7 @@ struct StatusSnapshot {
     std::int32_t LowVoltSelectA = 0;
     std::int32_t LowVoltSelectB = 0;
     std::int32_t HealthValid = 0;
+    std::uint8_t BattTestMode = 0; // bit 3 of the battery charge fault bits
     // The battery test bookkeeping as sent: last test "yyyymmdd", the
     // interval code and the health verdict code ("1" to "3").
     std::string LastTestDate;

@@ -5,6 +5,7 @@
 #include "ui/MessageBox.h"
 #include "ui/StandardError.h"
 
+#include <QApplication>
 #include <QChart>
 #include <QChartView>
 #include <QDateTime>
@@ -25,10 +26,13 @@ namespace zelt {
 namespace {
 
 constexpr int StartColumn = 1;
+constexpr int TempColumn = 8;
+constexpr double LowestEnteredTemp = -10;
+constexpr double HighestEnteredTemp = 60;
 
 bool SameBasis(const CapacityBasis& a, const CapacityBasis& b)
 {
-    return a.EndVolt == b.EndVolt && a.Strings == b.Strings && a.FirstType == b.FirstType;
+    return a.EndVolt == b.EndVolt && a.Strings == b.Strings && a.FirstType == b.FirstType && a.RatedAh == b.RatedAh;
 }
 
 QString DocumentsFolder()
@@ -68,7 +72,7 @@ DischargeList::DischargeList(const TrendWindow::Links& links, QWidget* parent)
     table_->setHorizontalHeaderLabels(SummaryTitles());
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
-    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
     table_->verticalHeader()->hide();
     chart_ = new QChartView(NewDischargeChart({}), split);
     chart_->setRenderHint(QPainter::Antialiasing);
@@ -80,6 +84,12 @@ DischargeList::DischargeList(const TrendWindow::Links& links, QWidget* parent)
     layout->addWidget(split);
 
     connect(table_, &QTableWidget::itemSelectionChanged, this, [this] { RunGuarded([this] { ShowSelected(); }); });
+    connect(table_, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
+        RunGuarded([this, item] {
+            if (item->column() == TempColumn)
+                EnterTemp(item->row(), item->text());
+        });
+    });
     connect(csv_, &QPushButton::clicked, this, [this] { RunGuarded([this] { ExportCsv(DocumentsFolder()); }); });
     connect(pdf_, &QPushButton::clicked, this, [this] { RunGuarded([this] { ExportPdf(DocumentsFolder()); }); });
     connect(use_, &QPushButton::clicked, this, [this] { RunGuarded([this] { UseSelected(); }); });
@@ -109,6 +119,9 @@ void DischargeList::hideEvent(QHideEvent* event)
 
 void DischargeList::Refresh()
 {
+    // Rows rebuilt now would end the operator's edit: its editor lives on the viewport.
+    if (const QWidget* focus = QApplication::focusWidget(); focus != nullptr && table_->viewport()->isAncestorOf(focus))
+        return;
     try {
         if (!store_) {
             auto store = std::make_unique<SessionStore>(
@@ -127,7 +140,7 @@ void DischargeList::Refresh()
         while (!found_.empty() && found_.back().Ongoing)
             found_.pop_back();
         const std::int64_t from = found_.empty() ? 0 : found_.back().Figures.EndMs + 1;
-        for (FoundDischarge& d : ScanDischarges(*store_, plant_, from, links_.Clock(), links_.Detection, basis_))
+        for (FoundDischarge& d : ScanDischarges(*store_, plant_, from, links_.Clock(), links_.Detection, basis_, links_.Correction))
             found_.push_back(std::move(d));
         status_->clear();
     } catch (const std::exception& e) {
@@ -147,8 +160,12 @@ void DischargeList::ShowRows()
             QStringList texts = SummaryTexts(found_[row]);
             texts[StartColumn] =
                 QDateTime::fromMSecsSinceEpoch(found_[row].Figures.StartMs).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-            for (qsizetype column = 0; column < texts.size(); ++column)
-                table_->setItem(static_cast<int>(row), static_cast<int>(column), new QTableWidgetItem(texts[column]));
+            for (qsizetype column = 0; column < texts.size(); ++column) {
+                auto* item = new QTableWidgetItem(texts[column]);
+                if (column != TempColumn)
+                    item->setFlags(item->flags() & ~Qt::ItemIsEditable);
+                table_->setItem(static_cast<int>(row), static_cast<int>(column), item);
+            }
             if (found_[row].Figures.StartMs == selectedStart)
                 table_->selectRow(static_cast<int>(row));
         }
@@ -186,8 +203,15 @@ void DischargeList::ShowSelected()
     }
     csv_->setEnabled(d != nullptr);
     pdf_->setEnabled(d != nullptr);
-    use_->setEnabled(d != nullptr && d->Kind == DischargeKind::Test && d->Figures.C25.has_value()
-                     && links_.UseAsDtCapacity);
+    QString refusal;
+    if (d != nullptr && d->Kind != DischargeKind::Test)
+        refusal = QStringLiteral("Only a complete test can be used; this is labelled \"%1\"").arg(KindText(d->Kind));
+    else if (d != nullptr && !d->Figures.Withheld.empty())
+        refusal = QStringLiteral("No verdict: ") + QString::fromStdString(d->Figures.Withheld);
+    else if (d != nullptr && !d->Figures.C25)
+        refusal = QStringLiteral("The end voltage was not reached");
+    use_->setEnabled(d != nullptr && refusal.isEmpty() && links_.UseAsDtCapacity);
+    use_->setToolTip(refusal);
 }
 
 void DischargeList::ExportCsv(const QString& folder)
@@ -221,6 +245,32 @@ void DischargeList::UseSelected()
     const FoundDischarge* d = Selected();
     if (d != nullptr && d->Figures.C25)
         links_.UseAsDtCapacity(static_cast<int>(std::lround(*d->Figures.C25)));
+}
+
+bool DischargeList::EnterTemp(int row, const QString& text)
+{
+    if (row < 0 || static_cast<std::size_t>(row) >= found_.size() || !store_)
+        return false;
+    const FoundDischarge& d = found_[static_cast<std::size_t>(row)];
+    const QString trimmed = text.trimmed();
+    bool ok = true;
+    const double temp = trimmed.isEmpty() ? 0 : trimmed.toDouble(&ok);
+    if (!ok || temp < LowestEnteredTemp || temp > HighestEnteredTemp) {
+        status_->setText(QStringLiteral("The battery temperature must be a number from %1 to %2 \u00b0C, not \"%3\"")
+                             .arg(LowestEnteredTemp)
+                             .arg(HighestEnteredTemp)
+                             .arg(trimmed));
+        if (QTableWidgetItem* item = table_->item(row, TempColumn)) {
+            const QSignalBlocker quiet(table_);
+            item->setText(SummaryTexts(d)[TempColumn]);
+        }
+        return false;
+    }
+    store_->SetEnteredTemp(plant_, d.Figures.StartMs, trimmed.isEmpty() ? std::nullopt : std::optional(temp));
+    found_.clear();
+    // The rows are rebuilt once the edit has closed.
+    QTimer::singleShot(0, this, [this] { RunGuarded([this] { Refresh(); }); });
+    return true;
 }
 
 } // namespace zelt

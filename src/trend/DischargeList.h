@@ -3,7 +3,9 @@
 // The "Discharges" list of the Trend window: one row per discharge of the
 // current plant in the session database with its figures, the chart of the
 // selected one, its exports as CSV and PDF into the documents folder, and
-// "Use as This DT Capacity" for a complete test. It reads the database on a
+// "Use as This DT Capacity" for a complete test (its tooltip says why it is
+// not offered). The operator may enter a discharge's battery temperature in
+// its temperature cell; it is kept in the database and replaces the sensor's. It reads the database on a
 // connection of its own every 5 seconds while shown; discharges that have
 // ended are measured once, so that only new samples are searched again.
 
@@ -43,6 +45,9 @@ public:
     QTableWidget* Table() const { return table_; }
     QChartView* ChartView() const { return chart_; }
     QPushButton* UseButton() const { return use_; }
+    // Enters the battery temperature of the discharge in row as text; empty
+    // removes it. Returns false for text that is not a temperature.
+    bool EnterTemp(int row, const QString& text);
     // What the last refresh could not read.
     QString StatusText() const;
 

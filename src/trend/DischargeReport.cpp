@@ -37,6 +37,8 @@ QString Duration(std::int64_t ms)
 
 QString StateText(const FoundDischarge& d)
 {
+    if (d.Figures.Interrupted)
+        return QStringLiteral("interrupted");
     if (d.Figures.Complete)
         return QStringLiteral("complete");
     return d.Ongoing ? QStringLiteral("ongoing") : QStringLiteral("partial");
@@ -45,9 +47,16 @@ QString StateText(const FoundDischarge& d)
 QString GapsText(const DischargeFigures& f)
 {
     std::int64_t ms = 0;
-    for (const auto& [from, to] : f.Gaps)
-        ms += to - from;
+    for (const DischargeGap& gap : f.Gaps)
+        ms += gap.LengthMs;
     return f.Gaps.empty() ? QStringLiteral("0") : QStringLiteral("%1 (%2 s)").arg(f.Gaps.size()).arg(ms / 1000);
+}
+
+QString TempText(const DischargeFigures& f)
+{
+    if (f.TempEntered)
+        return Fixed(f.MeanTemp, 1) + QStringLiteral(" entered");
+    return f.TempAbsent ? QStringLiteral("no sensor") : Fixed(f.MeanTemp, 1);
 }
 
 QByteArray CsvRow(const QStringList& fields)
@@ -134,7 +143,7 @@ QStringList SummaryTitles()
             QStringLiteral("Ah"),             QStringLiteral("Start V"),      QStringLiteral("End V"),
             QStringLiteral("Lowest block V"), QStringLiteral("Lowest block"), QStringLiteral("Mean temp \u00b0C"),
             QStringLiteral("Gaps"),           QStringLiteral("State"),        QStringLiteral("C25 Ah"),
-            QStringLiteral("% of rated"),     QStringLiteral("Verdict")};
+            QStringLiteral("% of rated"),     QStringLiteral("Verdict"),      QStringLiteral("No verdict because")};
 }
 
 QStringList SummaryTexts(const FoundDischarge& discharge)
@@ -142,18 +151,19 @@ QStringList SummaryTexts(const FoundDischarge& discharge)
     const DischargeFigures& f = discharge.Figures;
     return {KindText(discharge.Kind),
             IsoLocalTime(f.StartMs),
-            Duration(f.DurationMs()),
+            Duration(f.DurationMs),
             Fixed(f.AmpHours, 1),
             Fixed(f.StartVolt, 1),
             Fixed(f.EndVolt, 1),
             Fixed(f.LowestBlockVolt, 1),
             QStringLiteral("Block %1").arg(f.LowestBlock + 1),
-            f.TempAbsent ? QStringLiteral("25.0 assumed") : Fixed(f.MeanTemp, 1),
+            TempText(f),
             GapsText(f),
             StateText(discharge),
             f.C25 ? Fixed(*f.C25, 1) : QString(),
             f.PercentOfRated ? Fixed(*f.PercentOfRated, 1) : QString(),
-            VerdictText(f.Verdict)};
+            VerdictText(f.Verdict),
+            QString::fromStdString(f.Withheld)};
 }
 
 QByteArray SamplesCsv(const std::vector<TrendSample>& samples)
@@ -167,7 +177,7 @@ QByteArray SamplesCsv(const std::vector<TrendSample>& samples)
         csv += CsvRow({IsoLocalTime(s.TimeMs), Fixed(s.DcVolt, 1), Fixed(s.LoadCurrent, 0), Fixed(s.BattCurrent, 0),
                        s.Batt1TempValid ? Fixed(s.Batt1Temp, 1) : QString(), Fixed(s.RackTemp, 1),
                        Fixed(s.BlockVolt[0], 1), Fixed(s.BlockVolt[1], 1), Fixed(s.BlockVolt[2], 1),
-                       Fixed(s.BlockVolt[3], 1), s.TestFlag ? QStringLiteral("1") : QStringLiteral("0"),
+                       Fixed(s.BlockVolt[3], 1), TestSign(s) ? QStringLiteral("1") : QStringLiteral("0"),
                        s.AcFail ? QStringLiteral("1") : QStringLiteral("0"), QString::fromStdString(s.ControllerDate),
                        QString::fromStdString(s.ControllerTime)});
     }

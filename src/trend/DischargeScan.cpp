@@ -3,17 +3,19 @@
 #include "trend/SessionStore.h"
 
 #include <algorithm>
+#include <map>
 
 namespace zelt {
 
 std::vector<FoundDischarge> ScanDischarges(SessionStore& store, const std::string& plant, std::int64_t fromMs,
                                            std::int64_t nowMs, const DetectionSettings& detection,
-                                           const CapacityBasis& basis)
+                                           const CapacityBasis& fallback, const CorrectionRange& range)
 {
     // How far around a discharging sample detection must see: the hold that
-    // starts or ends a discharge, and the longest gap bridged.
-    const std::int64_t reach = detection.HoldMs + MaxBridgedGapMs;
+    // starts or ends a discharge, and the longest gap within one.
+    const std::int64_t reach = detection.HoldMs + detection.EndingGapMs;
     const std::vector<std::int64_t> times = store.DischargingTimes(plant, detection.ThresholdAmps, fromMs);
+    const std::map<std::int64_t, double> entered = store.EnteredTemps(plant);
     std::vector<FoundDischarge> found;
     std::size_t first = 0;
     while (first < times.size()) {
@@ -28,7 +30,11 @@ std::vector<FoundDischarge> ScanDischarges(SessionStore& store, const std::strin
             // A discharge whose samples stop long before now ended with them
             // (a stalled line, or a discharge kept from pruned data).
             const bool ongoing = span.Ongoing && nowMs - samples[span.Last].TimeMs < reach;
-            found.push_back({span.Kind, MeasureDischarge(samples, span, basis), ongoing});
+            const auto temp = entered.find(samples[span.First].TimeMs);
+            found.push_back({span.Kind,
+                             MeasureDischarge(samples, span, fallback, range,
+                                              temp != entered.end() ? std::optional(temp->second) : std::nullopt),
+                             ongoing});
         }
         first = last + 1;
     }

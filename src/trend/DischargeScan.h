@@ -19,11 +19,11 @@ struct FoundDischarge {
     bool Ongoing = false; // still discharging at the newest sample
 };
 
-// The plant's discharges that begin at fromMs or later, in time order. Two
-// discharging samples far apart with no samples between them (the console
-// was off) begin separate discharges.
+// The plant's discharges that begin at fromMs or later, in time order, each
+// with the battery temperature the operator entered for it, if any. Samples
+// without a recorded basis are measured against fallback.
 std::vector<FoundDischarge> ScanDischarges(SessionStore& store, const std::string& plant, std::int64_t fromMs,
                                            std::int64_t nowMs, const DetectionSettings& detection,
-                                           const CapacityBasis& basis);
+                                           const CapacityBasis& fallback, const CorrectionRange& range);
 
 } // namespace zelt

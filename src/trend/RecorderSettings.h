@@ -6,6 +6,9 @@
 #include "trend/DischargeAnalysis.h"
 
 #include <QString>
+#include <QStringList>
+
+class QSettings;
 
 namespace zelt {
 
@@ -14,6 +17,7 @@ struct StatusSnapshot;
 struct RecorderSettings {
     int RetentionDays = 90;       // samples older than this are pruned
     DetectionSettings Detection;
+    CorrectionRange Correction;
     double EndVolt = 0;           // V; 0 takes the controller's discharge abort voltage
 };
 
@@ -22,8 +26,13 @@ struct RecorderSettings {
 // rated capacity rule over the controller's strings and battery type.
 CapacityBasis CapacityBasisFor(const RecorderSettings& settings, const StatusSnapshot& snapshot);
 
-// Reads the settings file, filling in the defaults it lacks.
-RecorderSettings LoadRecorderSettings();
+// Reads the group "recorder" of file. A value that does not parse or is out
+// of range is ignored: its default is used and a line naming the key, the
+// value and the default is added to problems.
+RecorderSettings ReadRecorderSettings(QSettings& file, QStringList& problems);
+
+// The same from the console's settings file.
+RecorderSettings LoadRecorderSettings(QStringList& problems);
 
 // sessions.sqlite in the application's data folder.
 QString SessionDatabasePath();

@@ -10,6 +10,7 @@
 #include <limits>
 #include <map>
 #include <stdexcept>
+#include <tuple>
 
 namespace zelt {
 
@@ -26,14 +27,26 @@ double FromTenths(const QVariant& value)
     return static_cast<double>(value.toLongLong()) / 10;
 }
 
-constexpr int TestFlagBit = 1;
+// Bit 0 of the flags held the automatic test setting or the manual test
+// flag in files written before the test signs had columns of their own; it
+// is no longer written nor read.
 constexpr int AcFailBit = 2;
+
+// user_version of the current layout. 0: the samples without the session,
+// the test signs, the sensor state and the capacity basis.
+constexpr int SchemaVersion = 1;
+
+const char* const AddedSampleColumns[] = {
+    "mono INTEGER",        "session TEXT",      "charge_mode INTEGER", "test_bit INTEGER",   "manual_test INTEGER",
+    "sensor_fault INTEGER", "strings INTEGER", "batt_type INTEGER",   "rated_ah INTEGER", "end_v INTEGER"};
 
 // A discharge that began before the cutoff may end up to this long after it.
 constexpr std::int64_t DetectionLookaheadMs = 24LL * 3600 * 1000;
 
 const char* const SampleColumns =
-    "t, dc_v, load_a, batt_a, temp1, temp2, block1, block2, block3, block4, flags, ctrl_date, ctrl_time";
+    "t, dc_v, load_a, batt_a, temp1, temp2, block1, block2, block3, block4, flags, ctrl_date, ctrl_time, "
+    "mono, session, charge_mode, test_bit, manual_test, sensor_fault, strings, batt_type, rated_ah, end_v";
+constexpr int SampleColumnCount = 23;
 
 // The series reduced to a lowest and a highest value, in the samples table
 // and as <name>_lo, <name>_hi in the per-minute rollups.
@@ -77,12 +90,49 @@ TrendSample SampleFrom(const QSqlQuery& q)
     s.RackTemp = FromTenths(q.value(5));
     for (int b = 0; b < 4; ++b)
         s.BlockVolt[b] = FromTenths(q.value(6 + b));
-    const int flags = q.value(10).toInt();
-    s.TestFlag = (flags & TestFlagBit) != 0;
-    s.AcFail = (flags & AcFailBit) != 0;
+    s.AcFail = (q.value(10).toInt() & AcFailBit) != 0;
     s.ControllerDate = q.value(11).toString().toStdString();
     s.ControllerTime = q.value(12).toString().toStdString();
+    s.MonoMs = q.value(13).toLongLong();
+    s.Session = q.value(14).toString().toStdString();
+    s.ChargeMode = q.value(15).toInt();
+    s.TestModeBit = q.value(16).toInt() != 0;
+    s.ManualTest = q.value(17).toInt() != 0;
+    s.Batt1SensorFault = q.value(18).toInt() != 0;
+    if (!q.value(21).isNull())
+        s.Basis = CapacityBasis{FromTenths(q.value(22)), q.value(19).toInt(), q.value(20).toInt() == 0, q.value(21).toInt()};
     return s;
+}
+
+// Within a session the monotonic count orders the samples, whatever the PC
+// clock did meanwhile; sessions follow each other by their first PC time.
+// Samples come in ordered by PC time, so most reads are in order already.
+void InRecordingOrder(std::vector<TrendSample>& samples)
+{
+    // Each session's first PC time and its rank among the sessions.
+    std::map<std::string, std::pair<std::int64_t, std::int64_t>> sessions;
+    std::vector<std::tuple<std::int64_t, std::int64_t, std::int64_t>> keys;
+    keys.reserve(samples.size());
+    for (const TrendSample& s : samples) {
+        if (s.Session.empty()) {
+            keys.emplace_back(s.TimeMs, -1, s.TimeMs);
+            continue;
+        }
+        const auto [start, rank] =
+            sessions.try_emplace(s.Session, s.TimeMs, static_cast<std::int64_t>(sessions.size())).first->second;
+        keys.emplace_back(start, rank, s.MonoMs);
+    }
+    if (std::is_sorted(keys.begin(), keys.end()))
+        return;
+    std::vector<std::size_t> order(samples.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
+    std::vector<TrendSample> sorted;
+    sorted.reserve(samples.size());
+    for (std::size_t i : order)
+        sorted.push_back(std::move(samples[i]));
+    samples = std::move(sorted);
 }
 
 } // namespace
@@ -198,13 +248,17 @@ void SessionStore::Open()
                         "alarm TEXT NOT NULL, state INTEGER NOT NULL)"));
     Exec(QStringLiteral("CREATE TABLE IF NOT EXISTS discharges(plant TEXT NOT NULL, start_t INTEGER NOT NULL, "
                         "end_t INTEGER NOT NULL, kind INTEGER NOT NULL, PRIMARY KEY(plant, start_t))"));
+    Upgrade();
 
     if (!rollUp_)
         PrepareRollUp();
     insertSample_ = std::make_unique<QSqlQuery>(db_);
     insertEvent_ = std::make_unique<QSqlQuery>(db_);
-    if (!insertSample_->prepare(QStringLiteral("INSERT INTO samples(plant, %1) VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?)")
-                                    .arg(QLatin1String(SampleColumns))))
+    QString places = QStringLiteral("?");
+    for (int i = 0; i < SampleColumnCount; ++i)
+        places += QStringLiteral(",?");
+    if (!insertSample_->prepare(QStringLiteral("INSERT INTO samples(plant, %1) VALUES(%2)")
+                                    .arg(QLatin1String(SampleColumns), places)))
         Fail(QStringLiteral("session database ") + path_, insertSample_->lastError());
     if (!insertEvent_->prepare(QStringLiteral("INSERT INTO events(t, plant, alarm, state) VALUES(?,?,?,?)")))
         Fail(QStringLiteral("session database ") + path_, insertEvent_->lastError());
@@ -212,11 +266,10 @@ void SessionStore::Open()
 
 void SessionStore::Append(const std::vector<StoredSample>& samples, const std::vector<AlarmEvent>& events)
 {
-    if (!db_.transaction())
-        Fail(QStringLiteral("cannot write ") + path_, db_.lastError());
+    Begin(QStringLiteral("cannot write "));
     const auto abandon = [&](QSqlQuery& q) {
         const QSqlError error = q.lastError();
-        db_.rollback();
+        Rollback();
         Fail(QStringLiteral("cannot write ") + path_, error);
     };
     // Each plant's first and last time in this batch: the minutes to roll up again.
@@ -237,9 +290,20 @@ void SessionStore::Append(const std::vector<StoredSample>& samples, const std::v
         q.bindValue(i++, Tenths(s.RackTemp));
         for (double block : s.BlockVolt)
             q.bindValue(i++, Tenths(block));
-        q.bindValue(i++, (s.TestFlag ? TestFlagBit : 0) | (s.AcFail ? AcFailBit : 0));
+        q.bindValue(i++, s.AcFail ? AcFailBit : 0);
         q.bindValue(i++, QString::fromStdString(s.ControllerDate));
         q.bindValue(i++, QString::fromStdString(s.ControllerTime));
+        q.bindValue(i++, static_cast<qint64>(s.MonoMs));
+        q.bindValue(i++, QString::fromStdString(s.Session));
+        q.bindValue(i++, s.ChargeMode);
+        q.bindValue(i++, s.TestModeBit ? 1 : 0);
+        q.bindValue(i++, s.ManualTest ? 1 : 0);
+        q.bindValue(i++, s.Batt1SensorFault ? 1 : 0);
+        const std::optional<CapacityBasis>& basis = s.Basis;
+        q.bindValue(i++, basis ? QVariant(basis->Strings) : QVariant());
+        q.bindValue(i++, basis ? QVariant(basis->FirstType ? 0 : 1) : QVariant());
+        q.bindValue(i++, basis ? QVariant(basis->RatedAh) : QVariant());
+        q.bindValue(i++, basis ? QVariant(Tenths(basis->EndVolt)) : QVariant());
         if (!q.exec())
             abandon(q);
     }
@@ -256,67 +320,156 @@ void SessionStore::Append(const std::vector<StoredSample>& samples, const std::v
         if (!q.exec())
             abandon(q);
     }
-    if (!db_.commit()) {
-        const QSqlError error = db_.lastError();
-        db_.rollback();
-        Fail(QStringLiteral("cannot write ") + path_, error);
-    }
+    Commit(QStringLiteral("cannot write "));
 }
 
+// The whole prune holds the write lock from its start: a deferred
+// transaction that first reads could not take the lock later while another
+// console holds a read, and would fail at once instead of waiting its turn.
 int SessionStore::Prune(std::int64_t cutoffMs, const DetectionSettings& detection)
 {
+    const QString what = QStringLiteral("cannot prune ");
+    Begin(what);
+    const auto abandon = [&](const QSqlQuery& q) {
+        const QSqlError error = q.lastError();
+        Rollback();
+        Fail(what + path_, error);
+    };
     QSqlQuery plants(db_);
     plants.prepare(QStringLiteral("SELECT DISTINCT plant FROM samples WHERE t < ?"));
     plants.bindValue(0, static_cast<qint64>(cutoffMs));
     if (!plants.exec())
-        Fail(QStringLiteral("cannot prune ") + path_, plants.lastError());
+        abandon(plants);
     std::vector<std::string> names;
     while (plants.next())
         names.push_back(plants.value(0).toString().toStdString());
 
-    if (!db_.transaction())
-        Fail(QStringLiteral("cannot prune ") + path_, db_.lastError());
     QSqlQuery keep(db_);
     keep.prepare(QStringLiteral("INSERT OR IGNORE INTO discharges(plant, start_t, end_t, kind) VALUES(?,?,?,?)"));
     for (const std::string& plant : names) {
-        const std::vector<TrendSample> samples = Samples(plant, 0, cutoffMs + DetectionLookaheadMs);
+        std::vector<TrendSample> samples;
+        try {
+            samples = Samples(plant, 0, cutoffMs + DetectionLookaheadMs);
+        } catch (...) {
+            Rollback();
+            throw;
+        }
         for (const DischargeSpan& span : DetectDischarges(samples, detection)) {
-            if (samples[span.First].TimeMs >= cutoffMs)
+            // A clock step may put a discharge's samples out of PC time order.
+            std::int64_t from = samples[span.First].TimeMs;
+            std::int64_t to = from;
+            for (std::size_t i = span.First; i <= span.Last; ++i) {
+                from = std::min(from, samples[i].TimeMs);
+                to = std::max(to, samples[i].TimeMs);
+            }
+            if (from >= cutoffMs)
                 continue;
             keep.bindValue(0, QString::fromStdString(plant));
-            keep.bindValue(1, static_cast<qint64>(samples[span.First].TimeMs));
-            keep.bindValue(2, static_cast<qint64>(samples[span.Last].TimeMs));
+            keep.bindValue(1, static_cast<qint64>(from));
+            keep.bindValue(2, static_cast<qint64>(to));
             keep.bindValue(3, static_cast<int>(span.Kind));
-            if (!keep.exec()) {
-                const QSqlError error = keep.lastError();
-                db_.rollback();
-                Fail(QStringLiteral("cannot prune ") + path_, error);
-            }
+            if (!keep.exec())
+                abandon(keep);
         }
     }
     QSqlQuery prune(db_);
     prune.prepare(QStringLiteral("DELETE FROM samples WHERE t < ? AND NOT EXISTS (SELECT 1 FROM discharges d "
                                  "WHERE d.plant = samples.plant AND samples.t BETWEEN d.start_t AND d.end_t)"));
     prune.bindValue(0, static_cast<qint64>(cutoffMs));
+    if (!prune.exec())
+        abandon(prune);
+    const int deleted = prune.numRowsAffected(); // the connection's last change: read it now
     // The minutes the cutoff reaches into are rolled up again from what is left.
     QSqlQuery pruneMinutes(db_);
     pruneMinutes.prepare(QStringLiteral("DELETE FROM minutes WHERE t < ?"));
     pruneMinutes.bindValue(0, static_cast<qint64>(cutoffMs));
-    bool done = prune.exec();
-    const int deleted = prune.numRowsAffected(); // the connection's last change: read it now
-    done = done && pruneMinutes.exec();
-    for (std::size_t i = 0; done && i < names.size(); ++i)
-        done = RollUp(names[i], 0, MinuteOf(cutoffMs) + MinuteMs);
-    if (!done || !db_.commit()) {
-        QSqlError error = db_.lastError();
-        for (const QSqlQuery* q : {&prune, &pruneMinutes, rollUp_.get()}) {
-            if (q->lastError().isValid())
-                error = q->lastError();
-        }
-        db_.rollback();
-        Fail(QStringLiteral("cannot prune ") + path_, error);
+    if (!pruneMinutes.exec())
+        abandon(pruneMinutes);
+    for (const std::string& plant : names) {
+        if (!RollUp(plant, 0, MinuteOf(cutoffMs) + MinuteMs))
+            abandon(*rollUp_);
     }
+    Commit(what);
     return deleted;
+}
+
+void SessionStore::Begin(const QString& what)
+{
+    QSqlQuery q(db_);
+    if (!q.exec(QStringLiteral("BEGIN IMMEDIATE")))
+        Fail(what + path_, q.lastError());
+}
+
+void SessionStore::Commit(const QString& what)
+{
+    QSqlQuery q(db_);
+    if (!q.exec(QStringLiteral("COMMIT"))) {
+        const QSqlError error = q.lastError();
+        Rollback();
+        Fail(what + path_, error);
+    }
+}
+
+void SessionStore::Rollback()
+{
+    QSqlQuery(db_).exec(QStringLiteral("ROLLBACK"));
+}
+
+int SessionStore::UserVersion()
+{
+    QSqlQuery q = Exec(QStringLiteral("PRAGMA user_version"));
+    return q.next() ? q.value(0).toInt() : 0;
+}
+
+// Brings a file of an older layout up to the current one in place, under
+// the write lock so that two consoles opening it at once upgrade it once.
+void SessionStore::Upgrade()
+{
+    if (UserVersion() == SchemaVersion)
+        return;
+    Begin(QStringLiteral("cannot upgrade "));
+    try {
+        const int version = UserVersion();
+        if (version > SchemaVersion)
+            throw std::runtime_error((path_ + " was written by a newer version of the console").toStdString());
+        if (version < 1) {
+            for (const char* column : AddedSampleColumns)
+                Exec(QStringLiteral("ALTER TABLE samples ADD COLUMN ") + QLatin1String(column));
+            Exec(QStringLiteral("CREATE TABLE IF NOT EXISTS battery_temps(plant TEXT NOT NULL, start_t INTEGER NOT NULL, "
+                                "temp INTEGER NOT NULL, PRIMARY KEY(plant, start_t))"));
+        }
+        Exec(QStringLiteral("PRAGMA user_version = %1").arg(SchemaVersion));
+        Commit(QStringLiteral("cannot upgrade "));
+    } catch (...) {
+        Rollback();
+        throw;
+    }
+}
+
+std::map<std::int64_t, double> SessionStore::EnteredTemps(const std::string& plant)
+{
+    QSqlQuery q(db_);
+    q.prepare(QStringLiteral("SELECT start_t, temp FROM battery_temps WHERE plant = ?"));
+    q.bindValue(0, QString::fromStdString(plant));
+    if (!q.exec())
+        Fail(QStringLiteral("cannot read ") + path_, q.lastError());
+    std::map<std::int64_t, double> temps;
+    while (q.next())
+        temps.emplace(q.value(0).toLongLong(), FromTenths(q.value(1)));
+    return temps;
+}
+
+void SessionStore::SetEnteredTemp(const std::string& plant, std::int64_t startMs, std::optional<double> temp)
+{
+    QSqlQuery q(db_);
+    q.prepare(temp ? QStringLiteral("INSERT OR REPLACE INTO battery_temps(plant, start_t, temp) VALUES(?,?,?)")
+                   : QStringLiteral("DELETE FROM battery_temps WHERE plant = ? AND start_t = ?"));
+    q.bindValue(0, QString::fromStdString(plant));
+    q.bindValue(1, static_cast<qint64>(startMs));
+    if (temp)
+        q.bindValue(2, Tenths(*temp));
+    if (!q.exec())
+        Fail(QStringLiteral("cannot write ") + path_, q.lastError());
 }
 
 std::vector<TrendSample> SessionStore::Samples(const std::string& plant, std::int64_t fromMs, std::int64_t toMs)
@@ -333,6 +486,7 @@ std::vector<TrendSample> SessionStore::Samples(const std::string& plant, std::in
     std::vector<TrendSample> samples;
     while (q.next())
         samples.push_back(SampleFrom(q));
+    InRecordingOrder(samples);
     return samples;
 }
 

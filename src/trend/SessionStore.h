@@ -12,6 +12,7 @@
 #include <QSqlDatabase>
 #include <QString>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -52,16 +53,21 @@ public:
     SessionStore(const SessionStore&) = delete;
     SessionStore& operator=(const SessionStore&) = delete;
 
-    // Creates the folder and the tables as needed.
+    // Creates the folder and the tables as needed, and brings a file written
+    // by an older version up to the current layout.
     void Open();
-    // Writes all of them in one transaction.
+    // The layout's version as the file gives it.
+    int UserVersion();
+    // Writes all of them in one transaction, waiting for another console's
+    // write to end (up to the driver's busy time-out).
     void Append(const std::vector<StoredSample>& samples, const std::vector<AlarmEvent>& events);
     // Keeps the discharges found among the samples older than cutoffMs, then
     // deletes those samples except the ones inside a kept discharge. Returns
     // how many were deleted.
     int Prune(std::int64_t cutoffMs, const DetectionSettings& detection);
 
-    // Samples of one plant with fromMs <= time < toMs, in time order.
+    // Samples of one plant with fromMs <= time < toMs, in recording order:
+    // by the monotonic count within a session, sessions by their start.
     std::vector<TrendSample> Samples(const std::string& plant, std::int64_t fromMs, std::int64_t toMs);
     // The same span cut into count equal stretches of time and reduced by the
     // database; stretches without samples are left out. Stretches of a minute
@@ -75,9 +81,18 @@ public:
     std::vector<std::int64_t> DischargingTimes(const std::string& plant, double thresholdAmps, std::int64_t fromMs);
     // Number of kept discharges.
     int KeptDischarges();
+    // The battery temperatures the operator entered, by discharge start.
+    std::map<std::int64_t, double> EnteredTemps(const std::string& plant);
+    // Enters a discharge's battery temperature; none removes it.
+    void SetEnteredTemp(const std::string& plant, std::int64_t startMs, std::optional<double> temp);
 
 private:
     QSqlQuery Exec(const QString& sql);
+    // Write transactions take the write lock at once.
+    void Begin(const QString& what);
+    void Commit(const QString& what);
+    void Rollback();
+    void Upgrade();
     void CreateRollups();
     void PrepareRollUp();
     // Recomputes the rollups of the plant's minutes starting in [fromMs, toMs).

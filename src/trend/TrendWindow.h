@@ -46,6 +46,7 @@ public:
         DetectionSettings Detection;
         // "Use as This DT Capacity": the battery window with this capacity.
         std::function<void(int ampHours)> UseAsDtCapacity;
+        CorrectionRange Correction{};
     };
 
     explicit TrendWindow(Links links, QWidget* parent = nullptr);

@@ -25,6 +25,8 @@ TEST(Options, FlagsCombine)
     EXPECT_EQ(d.dischargeMinutes, 20);
     EXPECT_EQ(d.capacityPercent, 80);
     EXPECT_TRUE(d.dischargePartial);
+    EXPECT_EQ(ParseOptions({"--mac", "00:1a:2B:3c:4D:ff"}).scenario.mac, "001A2B3C4DFF");
+    EXPECT_EQ(ParseOptions({}).scenario.mac, "");
 }
 
 TEST(Options, Refusals)
@@ -34,7 +36,8 @@ TEST(Options, Refusals)
         {"--history", "5x"}, {"--history-silent-from", "0"}, {"--history-silent-from", "201"}, {"--rate", "0"}, {"--rate", "fast"}, {"--rate", "5.5"}, {"--verbose"}, {"--battery", "bad"},
         {"--discharge", "19"}, {"--discharge", "601"}, {"--capacity", "0"}, {"--capacity", "101"},
         {"--port", "COM2", "--device", "/dev/ttyS0"}, {"--listen", "0"}, {"--listen", "65536"},
-        {"--port", "COM2", "--listen", "4001"},
+        {"--port", "COM2", "--listen", "4001"}, {"--mac", "00:1A:2B:3C:4D"}, {"--mac", "00:1A:2B:3C:4D:FF:"},
+        {"--mac", "00-1A-2B-3C-4D-FF"}, {"--mac", "00:1A:2B:3C:4D:FG"}, {"--mac", "001A2B3C4DFF"},
     };
     for (const auto& args : bad)
         EXPECT_THROW(ParseOptions(args), std::invalid_argument) << (args.empty() ? "" : args[0]);

@@ -47,7 +47,8 @@ TEST(DischargeEndToEnd, SimulatedTestIsListedAndFillsTheBatteryWindow)
     double ampSecondsSent = 0;
     {
         SessionRecorder recorder(path, RecorderSettings{},
-                                 {[] { return QStringLiteral("COM1"); }, [](const QString&) {}, [&now] { return now.load(); }});
+                                 {[] { return QStringLiteral("COM1"); }, [](const QString&) {}, [&now] { return now.load(); },
+                                  [&now] { return now.load(); }});
         monitor.SetListener(&recorder);
         for (int s = 0; s < 60 + 20 * 60 + 120; ++s) {
             const QDateTime t = t0.addSecs(s);
@@ -67,9 +68,10 @@ TEST(DischargeEndToEnd, SimulatedTestIsListedAndFillsTheBatteryWindow)
     const std::vector<DischargeSpan> found = DetectDischarges(samples, DetectionSettings{});
     ASSERT_EQ(found.size(), 1u);
     EXPECT_EQ(found[0].Kind, DischargeKind::Test);
+    EXPECT_FALSE(found[0].Interrupted);
     const StatusSnapshot& s = monitor.Snapshot();
     const DischargeFigures f =
-        MeasureDischarge(samples, found[0], {s.DischargeAbortVolt / 10.0, s.ExtBattStrings, s.BattTypeIndex == 0});
+        MeasureDischarge(samples, found[0], {});
     EXPECT_EQ(f.StartMs, t0.addSecs(60).toMSecsSinceEpoch());
     EXPECT_TRUE(f.Complete);
     EXPECT_TRUE(f.Gaps.empty());
@@ -89,7 +91,7 @@ TEST(DischargeEndToEnd, SimulatedTestIsListedAndFillsTheBatteryWindow)
     ASSERT_EQ(list.Table()->rowCount(), 1) << list.StatusText().toStdString();
     const QStringList expected = SummaryTexts({DischargeKind::Test, f, false});
     const std::pair<int, const char*> columns[] = {{0, "test"}, {3, nullptr}, {10, "complete"}, {11, nullptr},
-                                                   {12, nullptr}, {13, "good"}};
+                                                   {12, nullptr}, {13, "good"}, {14, ""}};
     for (const auto& [column, text] : columns) {
         EXPECT_EQ(list.Table()->item(0, column)->text(), expected[column]) << column;
         if (text != nullptr)
@@ -115,6 +117,64 @@ TEST(DischargeEndToEnd, SimulatedTestIsListedAndFillsTheBatteryWindow)
     battery.HandleBattTestReply(Received('L', "2014123121100085" "21"));
     battery.ApplyBattTestBody();
     EXPECT_EQ(battery.edtDTCapa->text(), QString::number(*handedOver));
+}
+
+} // namespace
+
+namespace {
+
+// A simulated 20-minute test whose records stop for a while after ten
+// minutes, through the recorder and the list: a short break at steady
+// current is bridged and the verdict given; a long one leaves no verdict and
+// nothing to use. Then a battery temperature typed into its row.
+TEST(DischargeEndToEnd, BreakInsideATest)
+{
+    for (const int pause : {20, 90}) {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("s.sqlite"));
+        const QDateTime t0(QDate(2026, 6, 1), QTime(8, 0), Qt::UTC);
+        sim::PlantState plant = sim::MakePlant(sim::Scenario{}, t0);
+        sim::StartDischarge(plant, t0.addSecs(60), 20, false);
+        QTabWidget pages;
+        std::uint8_t alertShown = 0;
+        TfrmShow frmShow{alertShown};
+        StatusMonitor monitor{pages, alertShown, frmShow};
+        std::int64_t now = 0;
+        const auto clock = [&now] { return now; };
+        {
+            SessionRecorder recorder(path, RecorderSettings{}, {[] { return QStringLiteral("COM1"); }, {}, clock, clock});
+            monitor.SetListener(&recorder);
+            for (int s = 0; s < 60 + 20 * 60 + 120; ++s) {
+                now = t0.addSecs(s).toMSecsSinceEpoch();
+                sim::AdvancePlant(plant, t0.addSecs(s));
+                if (s <= 660 || s > 660 + pause) {
+                    monitor.DecodeAlarmStatus(Received('K', sim::EncodeAlarmStatus(plant)));
+                    monitor.DecodeRectifierStatus(Received('R', sim::EncodeRectifierStatus(plant, t0.addSecs(s))));
+                }
+            }
+            monitor.SetListener(nullptr);
+        }
+        DischargeList list({path, [&plant] { return "COM1/" + plant.network.mac; }, clock, {}, {}, [](int) {}});
+        list.Refresh();
+        ASSERT_EQ(list.Table()->rowCount(), 1) << list.StatusText().toStdString();
+        const auto row = [&list] {
+            QString texts = list.Table()->item(0, 0)->text();
+            for (int column = 8; column < list.Table()->columnCount(); ++column)
+                texts += QLatin1Char('|') + list.Table()->item(0, column)->text();
+            return texts;
+        };
+        const QString withheld = pause == 20 ? QString() : QStringLiteral("interrupted: 91 s in gaps");
+        EXPECT_EQ(row(), pause == 20 ? QStringLiteral("test|25.1|1 (21 s)|complete|163.1|94.8|good|")
+                                     : QStringLiteral("test|25.1|1 (91 s)|interrupted||||") + withheld);
+        list.Table()->selectRow(0);
+        EXPECT_EQ(list.UseButton()->isEnabled(), pause == 20);
+        EXPECT_EQ(list.UseButton()->toolTip(), withheld.isEmpty() ? withheld : QStringLiteral("No verdict: ") + withheld);
+        EXPECT_FALSE(list.EnterTemp(0, QStringLiteral("warm")));
+        EXPECT_TRUE(list.StatusText().startsWith(QStringLiteral("The battery temperature must be")));
+        EXPECT_TRUE(list.EnterTemp(0, QStringLiteral(" 24.5")));
+        list.Refresh();
+        EXPECT_TRUE(row().startsWith(QStringLiteral("test|24.5 entered|"))) << row().toStdString();
+    }
 }
 
 } // namespace

@@ -59,7 +59,7 @@ FoundDischarge WorkedExample(std::vector<TrendSample>* samples)
         s.BlockVolt = {13, 12.5, 13, 13};
         s.Batt1Temp = 20;
         s.Batt1TempValid = true;
-        s.TestFlag = true;
+        s.ManualTest = true;
         samples->push_back(s);
     }
     const DischargeSpan span{0, samples->size() - 1, false, DischargeKind::Test};
@@ -118,8 +118,8 @@ TEST(DischargeReport, SamplesAndSummaryRows)
 
     EXPECT_EQ(SummaryCsv(worked).toStdString(),
               "Kind,Start,Duration,Ah,Start V,End V,Lowest block V,Lowest block,Mean temp \u00b0C,Gaps,State,C25 Ah,"
-              "% of rated,Verdict\r\n"
-              "test,2026-06-01T10:00:00+02:00,5:00:00,160.0,52.0,42.0,12.5,Block 2,20.0,0,complete,164.9,95.9,good\r\n");
+              "% of rated,Verdict,No verdict because\r\n"
+              "test,2026-06-01T10:00:00+02:00,5:00:00,160.0,52.0,42.0,12.5,Block 2,20.0,0,complete,164.9,95.9,good,\r\n");
 
     FoundDischarge partial = worked;
     partial.Kind = DischargeKind::AcFailure;
@@ -128,8 +128,8 @@ TEST(DischargeReport, SamplesAndSummaryRows)
     partial.Figures.PercentOfRated.reset();
     partial.Figures.Verdict.reset();
     partial.Figures.TempAbsent = true;
-    partial.Figures.Gaps = {{0, 6000}, {10000, 19000}};
-    EXPECT_EQ(SummaryTexts(partial).mid(8).join(QLatin1Char('|')).toStdString(), "25.0 assumed|2 (15 s)|partial|||");
+    partial.Figures.Gaps = {{0, 6000, false, true}, {10000, 9000, true, true}};
+    EXPECT_EQ(SummaryTexts(partial).mid(8).join(QLatin1Char('|')).toStdString(), "no sensor|2 (15 s)|partial||||");
     partial.Ongoing = true;
     EXPECT_EQ(SummaryTexts(partial)[10].toStdString(), "ongoing");
     EXPECT_EQ(SummaryTexts(partial)[0].toStdString(), "AC failure");

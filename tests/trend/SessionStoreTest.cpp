@@ -3,10 +3,13 @@
 #include "status/StatusMonitor.h"
 #include "battery/TfrmShow.h"
 #include "status/Records.h"
+#include "sim/Options.h"
+#include "trend/DischargeScan.h"
 #include "trend/SessionRecorder.h"
 
 #include <QDateTime>
 #include <QFile>
+#include <QSettings>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTabWidget>
@@ -17,7 +20,9 @@
 #include <algorithm>
 #include <cmath>
 #include <csignal>
+#include <fcntl.h>
 #include <map>
+#include <set>
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -51,26 +56,55 @@ SessionRecorder::Links LinksWith(std::function<std::int64_t()> clock, QStringLis
                 if (report != nullptr)
                     report->append(line);
             },
-            std::move(clock)};
+            clock, clock};
 }
 
-// Run in a child process by RecorderCrash: records one sample every 10 ms
-// and writes each one's time down a pipe until it is killed.
+// Run in a child process by RecorderCrash and TwoConsoles: records one
+// sample every 10 ms, of the plant with the MAC given if any, and writes each
+// one's time down a pipe until it is killed or the pipe is closed.
 TEST(RecorderChild, RecordsUntilKilled)
 {
     const QByteArray path = qgetenv("ZELT_RECORDER_CHILD");
     if (path.isEmpty())
         GTEST_SKIP() << "runs only as RecorderCrash's child";
     const int pipe = qEnvironmentVariableIntValue("ZELT_RECORDER_PIPE");
+    std::signal(SIGPIPE, SIG_IGN);
+    StatusSnapshot s = Snapshot(-5);
+    if (qEnvironmentVariableIsSet("ZELT_MAC"))
+        s.Mac = sim::ParseOptions({"--mac", qgetenv("ZELT_MAC").toStdString()}).scenario.mac;
     std::int64_t t = Now();
-    SessionRecorder recorder(QString::fromLocal8Bit(path), RecorderSettings{}, LinksWith([&t] { return t; }));
-    for (;;) {
-        t = Now();
-        recorder.RectifierDecoded(Snapshot(-5));
-        if (write(pipe, &t, sizeof t) != sizeof t)
-            return;
-        QThread::msleep(10);
+    QStringList report;
+    {
+        SessionRecorder recorder(QString::fromLocal8Bit(path), RecorderSettings{}, LinksWith([&t] { return t; }, &report));
+        for (t = Now(); write(pipe, &t, sizeof t) == sizeof t; t = Now()) {
+            recorder.RectifierDecoded(s);
+            QThread::msleep(10);
+        }
     }
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(report.isEmpty()) << report.join('\n').toStdString();
+}
+
+// Runs the tests matching filter in a child process with the variables
+// added to its environment.
+pid_t SpawnSelf(const std::string& filter, const std::vector<std::string>& variables)
+{
+    std::vector<std::string> env;
+    for (char** e = environ; *e != nullptr; ++e)
+        env.emplace_back(*e);
+    env.insert(env.end(), variables.begin(), variables.end());
+    std::vector<char*> envp;
+    for (std::string& e : env)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
+    std::string self = "/proc/self/exe", option = "--gtest_filter=" + filter;
+    char* argv[] = {self.data(), option.data(), nullptr};
+    const pid_t child = fork();
+    if (child == 0) {
+        execve("/proc/self/exe", argv, envp.data());
+        _exit(127);
+    }
+    return child;
 }
 
 TEST(RecorderCrash, KilledWriterLosesAtMostTheLastSecond)
@@ -79,24 +113,9 @@ TEST(RecorderCrash, KilledWriterLosesAtMostTheLastSecond)
     const QString path = dir.filePath(QStringLiteral("sessions.sqlite"));
     int fds[2];
     ASSERT_EQ(pipe(fds), 0);
-    std::vector<std::string> env;
-    for (char** e = environ; *e != nullptr; ++e)
-        env.emplace_back(*e);
-    env.push_back("ZELT_RECORDER_CHILD=" + path.toStdString());
-    env.push_back("ZELT_RECORDER_PIPE=" + std::to_string(fds[1]));
-    std::vector<char*> envp;
-    for (std::string& e : env)
-        envp.push_back(e.data());
-    envp.push_back(nullptr);
-    std::string self = "/proc/self/exe", filter = "--gtest_filter=RecorderChild.*";
-    char* argv[] = {self.data(), filter.data(), nullptr};
-
-    const pid_t child = fork();
+    const pid_t child = SpawnSelf("RecorderChild.RecordsUntilKilled", {"ZELT_RECORDER_CHILD=" + path.toStdString(),
+                                                                     "ZELT_RECORDER_PIPE=" + std::to_string(fds[1])});
     ASSERT_GE(child, 0);
-    if (child == 0) {
-        execve("/proc/self/exe", argv, envp.data());
-        _exit(127);
-    }
     close(fds[1]);
     // Let it record for three seconds after its first sample, then kill it.
     std::int64_t first = 0, last = 0;
@@ -291,6 +310,205 @@ TEST(SessionRecorder, BadDatabaseLeavesTheDisplayRunning)
         EXPECT_EQ(report.size(), 1) << report.join('\n').toStdString();
         EXPECT_TRUE(report[0].startsWith(QStringLiteral("Recording stopped: "))) << report[0].toStdString();
     }
+}
+
+} // namespace
+
+namespace {
+
+// Two consoles on one database, each pruning at start and recording its own
+// plant for 30 s: every sample of both is kept.
+TEST(TwoConsoles, EverySampleOfBothIsKept)
+{
+    QTemporaryDir dir;
+    const std::string path = dir.filePath(QStringLiteral("sessions.sqlite")).toStdString();
+    const std::string macs[] = {"00:11:22:33:44:01", "00:11:22:33:44:02"};
+    std::vector<pid_t> children;
+    std::vector<pollfd> pipes;
+    for (const std::string& mac : macs) {
+        int fds[2];
+        ASSERT_EQ(pipe(fds), 0);
+        fcntl(fds[0], F_SETFD, FD_CLOEXEC); // the other child must not hold this one's pipe open
+        children.push_back(SpawnSelf("RecorderChild.*", {"ZELT_RECORDER_CHILD=" + path, "ZELT_MAC=" + mac,
+                                                         "ZELT_RECORDER_PIPE=" + std::to_string(fds[1])}));
+        close(fds[1]);
+        pipes.push_back({fds[0], POLLIN, 0});
+    }
+    std::set<std::int64_t> sent[2];
+    for (const std::int64_t end = Now() + 30000; Now() < end && poll(pipes.data(), 2, 1000) >= 0;) {
+        for (std::size_t i = 0; i < 2; ++i) {
+            std::int64_t t = 0;
+            if ((pipes[i].revents & POLLIN) != 0 && read(pipes[i].fd, &t, sizeof t) == sizeof t)
+                sent[i].insert(t);
+        }
+    }
+    SessionStore store(QString::fromStdString(path), QStringLiteral("two"));
+    for (std::size_t i = 0; i < 2; ++i) {
+        close(pipes[i].fd); // the child's next write fails and it closes its recorder
+        int status = -1;
+        waitpid(children[i], &status, 0);
+        EXPECT_EQ(status, 0);
+        store.Open();
+        std::set<std::int64_t> kept;
+        for (const TrendSample& s : store.Samples("COM1/" + sim::ParseOptions({"--mac", macs[i]}).scenario.mac, 0, Now()))
+            kept.insert(s.TimeMs);
+        EXPECT_GT(sent[i].size(), 500u);
+        EXPECT_TRUE(std::includes(kept.begin(), kept.end(), sent[i].begin(), sent[i].end())) << macs[i];
+    }
+}
+
+// A write refused while another connection holds the lock keeps the newest
+// ten minutes of samples and goes on once the lock is gone.
+TEST(SessionRecorder, StopsAndResumesAroundALock)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("sessions.sqlite"));
+    std::atomic<std::int64_t> t = 1000000;
+    QStringList report;
+    SessionRecorder recorder(path, RecorderSettings{}, LinksWith([&t] { return t.load(); }, &report));
+    SessionStore reader(path, QStringLiteral("reader"));
+    const auto kept = [&] { return reader.Samples("COM1/0011223344AA", 0, t + 1); };
+    recorder.RectifierDecoded(Snapshot(-5));
+    ASSERT_TRUE(WaitUntil([&] { return QFile::exists(path) && (reader.Open(), kept().size() == 1); }, 10000));
+    QSqlDatabase lock = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("lock"));
+    lock.setDatabaseName(path);
+    ASSERT_TRUE(lock.open() && QSqlQuery(lock).exec(QStringLiteral("BEGIN EXCLUSIVE")));
+    for (int i = 0; i < 700; ++i) {
+        t += 1000;
+        recorder.RectifierDecoded(Snapshot(-5));
+    }
+    EXPECT_TRUE(WaitUntil([&] { return !recorder.Recording() && !report.isEmpty(); }, 30000));
+    ASSERT_TRUE(QSqlQuery(lock).exec(QStringLiteral("ROLLBACK")));
+    EXPECT_TRUE(WaitUntil([&] { return recorder.Recording() && report.size() == 2; }, 30000));
+    ASSERT_EQ(report.size(), 2);
+    EXPECT_TRUE(report[0].startsWith(QStringLiteral("Recording stopped: "))) << report[0].toStdString();
+    EXPECT_EQ(report[1], QStringLiteral("Recording resumed: 99 samples and 0 alarm changes dropped"));
+    ASSERT_EQ(kept().size(), 1u + 601u);
+    EXPECT_EQ(kept()[1].TimeMs, 1000000 + 100 * 1000);
+}
+
+// A file written before sessions and test signs had columns: upgraded in
+// place, its sample reads as before, and its test flag (maybe the automatic
+// test setting) is no sign of a test. A file of a newer console is refused.
+TEST(SessionStore, UpgradesAnOlderFileInPlace)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("s.sqlite"));
+    const auto sql = [&path](const char* statement) {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("raw"));
+        db.setDatabaseName(path);
+        EXPECT_TRUE(db.open() && QSqlQuery(db).exec(QLatin1String(statement))) << statement;
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QStringLiteral("raw"));
+    };
+    sql("CREATE TABLE samples(t INTEGER NOT NULL, plant TEXT NOT NULL, dc_v INTEGER, load_a INTEGER, batt_a INTEGER, "
+        "temp1 INTEGER, temp2 INTEGER, block1 INTEGER, block2 INTEGER, block3 INTEGER, block4 INTEGER, flags INTEGER, "
+        "ctrl_date TEXT, ctrl_time TEXT)");
+    sql("INSERT INTO samples VALUES(1000, 'P', 481, 40, -20, 251, 268, 120, 121, 122, 123, 3, '20260601', '0800')");
+    SessionStore store(path, QStringLiteral("new"));
+    store.Open();
+    EXPECT_EQ(store.UserVersion(), 1);
+    TrendSample fresh;
+    fresh.Batt1SensorFault = true;
+    store.Append({{"P", fresh}}, {});
+    const std::vector<TrendSample> read = store.Samples("P", 0, 2000);
+    ASSERT_EQ(read.size(), 2u);
+    EXPECT_EQ(std::tuple(read[1].DcVolt, read[1].BlockVolt[3], read[1].AcFail, TestSign(read[1]), read[1].Basis.has_value()),
+              std::tuple(48.1, 12.3, true, false, false));
+    EXPECT_TRUE(read[0].Batt1SensorFault && !read[1].Batt1SensorFault);
+    sql("PRAGMA user_version = 2");
+    EXPECT_THROW(SessionStore(path, QStringLiteral("newer")).Open(), std::runtime_error);
+}
+
+// The PC clock put back 60 s during 400 s of 36 A: the samples keep their
+// recorded order, the ampere-hours follow the monotonic count, and the step
+// is listed as a gap.
+TEST(SessionStore, ClockStepKeepsOrderAndAmpHours)
+{
+    QTemporaryDir dir;
+    SessionStore store(dir.filePath(QStringLiteral("s.sqlite")), QStringLiteral("step"));
+    store.Open();
+    std::vector<StoredSample> samples(421, {"P", {}});
+    for (int i = 0; i <= 420; ++i) {
+        TrendSample& s = samples[i].Sample;
+        s.MonoMs = i * 1000LL;
+        s.TimeMs = 500000 + s.MonoMs - (i > 200 ? 60000 : 0);
+        s.Session = "a";
+        s.BattCurrent = i < 400 ? -36 : 0;
+    }
+    store.Append(samples, {});
+    const std::vector<TrendSample> read = store.Samples("P", 0, 10000000);
+    const std::vector<DischargeSpan> found = DetectDischarges(read, DetectionSettings{});
+    ASSERT_EQ(found.size(), 1u);
+    ASSERT_EQ(found[0].Gaps.size(), 1u);
+    EXPECT_EQ(std::tuple(found[0].Gaps[0].ClockStep, found[0].Gaps[0].LengthMs, found[0].Interrupted), std::tuple(true, 60000, false));
+    EXPECT_NEAR(MeasureDischarge(read, found[0], {}).AmpHours, 36 * 399.5 / 3600, 1e-9);
+    EXPECT_EQ(ScanDischarges(store, "P", 0, Now(), DetectionSettings{}, {}, {}).size(), 1u);
+}
+
+// Each [recorder] value out of range or not a number is ignored with one line
+// naming it; the edges of the ranges are taken.
+TEST(RecorderSettings, BadValuesKeepTheirDefaults)
+{
+    QTemporaryDir dir;
+    int files = 0; // a new file each time: the settings files are cached by name
+    const auto read = [&dir, &files](const char* text, QStringList& problems) {
+        QFile ini(dir.filePath(QStringLiteral("%1.ini").arg(files++)));
+        EXPECT_TRUE(ini.open(QIODevice::WriteOnly) && ini.write(text) >= 0);
+        ini.close();
+        QSettings file(ini.fileName(), QSettings::IniFormat);
+        const RecorderSettings s = ReadRecorderSettings(file, problems);
+        return std::tuple(s.RetentionDays, s.Detection.ThresholdAmps, s.Detection.HoldMs, s.EndVolt, s.Detection.BridgedGapsMs,
+                          s.Detection.EndingGapMs, s.Correction.LowTemp, s.Correction.HighTemp);
+    };
+    QStringList problems;
+    EXPECT_EQ(read("[recorder]\nretentionDays=90 days\ndischargeThresholdAmps=abc\ndischargeHoldSeconds=\nendVolt=35.9\n"
+                   "bridgedGapSeconds=601\nendingGapMinutes=4\ncorrectionLowTemp=-10.1\ncorrectionHighTemp=60.1\n", problems),
+              read("", problems));
+    ASSERT_EQ(problems.size(), 8);
+    EXPECT_EQ(problems[0], QStringLiteral("Recorder setting retentionDays \"90 days\" ignored (a whole number from 7 to 3650 is needed): 90 used"));
+    EXPECT_EQ(problems[3], QStringLiteral("Recorder setting endVolt \"35.9\" ignored (0 or a number from 36 to 60 is needed): 0 used"));
+    EXPECT_EQ(read("[recorder]\nretentionDays=3650\ndischargeThresholdAmps=0.5\ndischargeHoldSeconds=120\nendVolt=43.5\n"
+                   "bridgedGapSeconds=10\nendingGapMinutes=1440\ncorrectionLowTemp=-10\ncorrectionHighTemp=60\n", problems),
+              std::tuple(3650, 0.5, 120000, 43.5, 10000, 1440 * 60000, -10.0, 60.0));
+    for (const char* bad : {"retentionDays=6", "retentionDays=7.5", "dischargeThresholdAmps=100.1", "dischargeHoldSeconds=1",
+                            "endVolt=60.1", "bridgedGapSeconds=9", "endingGapMinutes=1441", "correctionLowTemp=40"})
+        read((std::string("[recorder]\n") + bad).c_str(), problems);
+    EXPECT_EQ(problems.size(), 16);
+}
+
+// What the recorder keeps of each record labels the discharge: the automatic
+// test setting alone is no test, and an AC failure stays one whatever else.
+TEST(SessionRecorder, LabelsFromTheRecordedEvidence)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("s.sqlite"));
+    const std::pair<void (*)(StatusSnapshot&), DischargeKind> cases[] = {
+        {[](StatusSnapshot& s) { s.DischargeTestOn = 1; }, DischargeKind::Discharge},
+        {[](StatusSnapshot& s) { s.DischargeTestOn = 1; s.Alarms["AF_U"] = true; }, DischargeKind::AcFailure},
+        {[](StatusSnapshot& s) { s.ManualTestActive = 1; s.Alarms["HW_A1"] = true; }, DischargeKind::AcFailure},
+        {[](StatusSnapshot& s) { s.ChargeMode = 6; }, DischargeKind::Test},
+        {[](StatusSnapshot& s) { s.BattTestMode = 1; }, DischargeKind::Test},
+        {[](StatusSnapshot& s) { s.ManualTestActive = 1; }, DischargeKind::Test},
+    };
+    std::int64_t t = 0;
+    {
+        SessionRecorder recorder(path, RecorderSettings{}, LinksWith([&t] { return t; }));
+        ASSERT_TRUE(WaitUntil([&] { return QFile::exists(path); }, 10000)); // what follows is written on closing
+        for (const auto& [mark, kind] : cases) {
+            for (int i = 0; i < 32; ++i, t += 1000) {
+                StatusSnapshot s = Snapshot(i < 20 ? -10 : 0);
+                mark(s);
+                recorder.RectifierDecoded(s);
+            }
+        }
+    }
+    SessionStore store(path, QStringLiteral("labels"));
+    store.Open();
+    const std::vector<DischargeSpan> found = DetectDischarges(store.Samples("COM1/0011223344AA", 0, t), DetectionSettings{});
+    ASSERT_EQ(found.size(), std::size(cases));
+    for (std::size_t i = 0; i < found.size(); ++i)
+        EXPECT_EQ(found[i].Kind, cases[i].second) << i;
 }
 
 } // namespace

@@ -278,7 +278,8 @@ bool SaveTrend(const QDir& dir)
     std::int64_t now = t0.toMSecsSinceEpoch();
     {
         zelt::SessionRecorder recorder(path, zelt::RecorderSettings{},
-                                       {[] { return QStringLiteral("COM1"); }, [](const QString&) {}, [&now] { return now; }});
+                                       {[] { return QStringLiteral("COM1"); }, [](const QString&) {}, [&now] { return now; },
+                                        [&now] { return now; }});
         monitor.SetListener(&recorder);
         for (int second = 0; second < 60 * 60; ++second) {
             const QDateTime t = t0.addSecs(second);

@@ -2,6 +2,7 @@
 
 #include "sim/PortAlias.h"
 
+#include <cctype>
 #include <stdexcept>
 
 namespace zelt::sim {
@@ -48,6 +49,25 @@ double ParseRate(const std::string& text)
     if (used != text.size() || !(value >= 0.1 && value <= 5))
         throw std::invalid_argument("--rate needs record sets per second from 0.1 to 5, not '" + text + "'");
     return value;
+}
+
+// "00:50:C2:a1:b2:c3" as the record's twelve upper-case digits.
+std::string ParseMac(const std::string& text)
+{
+    std::string digits;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        const bool separator = i % 3 == 2;
+        if (separator ? c != ':' : std::isxdigit(static_cast<unsigned char>(c)) == 0) {
+            digits.clear();
+            break;
+        }
+        if (!separator)
+            digits += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    if (text.size() != 17 || digits.size() != 12)
+        throw std::invalid_argument("--mac needs six hexadecimal pairs such as 00:50:C2:A1:B2:C3, not '" + text + "'");
+    return digits;
 }
 
 } // namespace
@@ -103,6 +123,8 @@ SimOptions ParseOptions(const std::vector<std::string>& args)
             options.scenario.dischargeMinutes = ParseWhole(arg, value(), 20, 600);
         } else if (arg == "--capacity") {
             options.scenario.capacityPercent = ParseWhole(arg, value(), 1, 100);
+        } else if (arg == "--mac") {
+            options.scenario.mac = ParseMac(value());
         } else if (arg == "--discharge-partial") {
             options.scenario.dischargePartial = true;
         } else if (arg == "--help" || arg == "-h") {
@@ -141,6 +163,8 @@ std::string UsageText()
            "  --capacity PCT  share of the rated capacity the battery holds, 1 to 100 (default 95)\n"
            "  --discharge-partial\n"
            "                  stop the discharge test at half time\n"
+           "  --mac XX:XX:XX:XX:XX:XX\n"
+           "                  the MAC address the controller reports (default 00:50:C2:A1:B2:C3)\n"
            "  -h, --help      print this text and exit\n";
 }
 

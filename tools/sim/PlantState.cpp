@@ -63,6 +63,8 @@ PlantState MakePlant(const Scenario& scenario, const QDateTime& pcNow)
 
     state.history = MakeHistory(scenario.historyCount, pcNow);
     state.capacityPercent = scenario.capacityPercent;
+    if (!scenario.mac.empty())
+        state.network.mac = scenario.mac;
     if (scenario.dischargeMinutes > 0)
         StartDischarge(state, pcNow.addSecs(60), scenario.dischargeMinutes, scenario.dischargePartial);
     UpdateReadings(state);

@@ -31,6 +31,7 @@ struct Scenario {
     int dischargeMinutes = 0; // a discharge test of this length one minute after start; 0 none
     int capacityPercent = 95; // share of the rated capacity the battery holds
     bool dischargePartial = false; // the discharge test stops at half time
+    std::string mac;         // twelve hexadecimal digits the controller reports; empty keeps the default
 };
 
 inline constexpr int UnitCount = 4;
