@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <thread>
 
 namespace zelt::test {
@@ -168,17 +169,7 @@ TEST_F(NetworkPortTest, ClosedPortIsOneError)
 // window's event loop runs on behind the modal box, which Cancel ends.
 TEST_F(NetworkPortTest, UnansweredConnectTimesOutBehindAModalBoxThatCancelEnds)
 {
-    Listener full(0);
-    int fillers[2];
-    for (int& f : fillers) {
-        f = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
-        sockaddr_in a {};
-        a.sin_family = AF_INET;
-        a.sin_port = htons(static_cast<std::uint16_t>(full.Port()));
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::connect(f, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    }
-    Pump(50);
+    DeafListener full;
     MapCom3("tcp://" + full.Address());
 
     int ticks = 0;
@@ -210,8 +201,111 @@ TEST_F(NetworkPortTest, UnansweredConnectTimesOutBehindAModalBoxThatCancelEnds)
     EXPECT_FALSE(port.Active());
     EXPECT_LT(clock.elapsed(), 1000);
     EXPECT_TRUE(errors.isEmpty());
-    for (const int f : fillers)
-        close(f);
+}
+
+// A server that streams from the first moment: while negotiating, Cancel
+// ends the wait; once open, the bytes waiting stay bounded while nobody
+// reads, Disconnect is prompt, and reading at full speed ends in one
+// error naming the flood.
+TEST_F(NetworkPortTest, AStreamingServerCannotHoldTheConsole)
+{
+    Listener server;
+    std::atomic<bool> stop {false};
+    std::thread flood([&] {
+        const std::string block(16384, '\x55');
+        while (!stop) {
+            const int peer = server.Accept(200);
+            if (peer < 0)
+                continue;
+            while (!stop) {
+                pollfd p {peer, POLLOUT | POLLRDHUP, 0};
+                if (poll(&p, 1, 50) != 1)
+                    continue;
+                if ((p.revents & (POLLHUP | POLLERR | POLLRDHUP)) != 0 ||
+                    (send(peer, block.data(), block.size(), MSG_NOSIGNAL | MSG_DONTWAIT) < 0 && errno != EAGAIN))
+                    break;
+            }
+            close(peer);
+        }
+    });
+
+    MapCom3("rfc2217://" + server.Address());
+    QElapsedTimer clock;
+    QTimer::singleShot(500, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            clock.start();
+            box->button(QMessageBox::Cancel)->click();
+        }
+    });
+    Open();
+    EXPECT_FALSE(port.Active());
+    ASSERT_TRUE(clock.isValid()) << "no Connecting box";
+    EXPECT_LT(clock.elapsed(), 1500);
+    EXPECT_TRUE(errors.isEmpty());
+
+    MapCom3("tcp://" + server.Address());
+    bool reading = false;
+    port.SetOnRxChar([&](QObject*) {
+        if (!reading)
+            return;
+        std::string text;
+        port.ReadAvailable(text);
+    });
+    Open();
+    ASSERT_TRUE(port.Active()) << errors.join(QLatin1Char('\n')).toStdString();
+    Pump(1000);
+    EXPECT_EQ(port.BytesWaiting(), 64 * 1024);
+    clock.restart();
+    port.SetActive(false);
+    EXPECT_LT(clock.elapsed(), 1500);
+
+    reading = true;
+    Open();
+    ASSERT_TRUE(port.Active()) << errors.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(WaitUntil([&] { return !port.Active(); }, 20000));
+    stop = true;
+    flood.join();
+    EXPECT_EQ(errors, QStringList {QStringLiteral("The terminal server sends faster than a 57600 bit/s line: wrong port?")});
+}
+
+// A raw line whose server goes quiet ends after the limit of the settings
+// file, as a dropped line: one error, closed once.
+TEST_F(NetworkPortTest, ASilentRawLineIsADroppedLine)
+{
+    Listener server;
+    QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("zelt6380"), QStringLiteral("zelt6380"));
+    settings.setValue(QStringLiteral("network/silence"), 1);
+    settings.sync();
+    MapCom3("tcp://" + server.Address());
+    Open();
+    ASSERT_TRUE(port.Active()) << errors.join(QLatin1Char('\n')).toStdString();
+    const int peer = server.Accept();
+    EXPECT_TRUE(WaitUntil([&] { return !port.Active(); }, 5000));
+    Pump(100);
+    EXPECT_EQ(closes, 1);
+    EXPECT_EQ(errors, QStringList {QStringLiteral("The terminal server sent nothing for 1 s")});
+    close(peer);
+}
+
+// A busy port: the server says so and closes, on either kind of line.
+TEST_F(NetworkPortTest, ABusyPortSaysSo)
+{
+    for (const char* scheme : {"tcp://", "rfc2217://"}) {
+        SCOPED_TRACE(scheme);
+        errors.clear();
+        Listener server;
+        std::thread busy([&] {
+            const int peer = server.Accept();
+            SendBytes(peer, "Port already in use\r\n");
+            ReceiveBytes(peer, 15, 300);
+            close(peer);
+        });
+        MapCom3(scheme + server.Address());
+        Open();
+        busy.join();
+        EXPECT_TRUE(WaitUntil([&] { return !port.Active(); }));
+        EXPECT_EQ(errors, QStringList {QStringLiteral("The terminal server closed the line: Port already in use")});
+    }
 }
 
 } // namespace
