@@ -89,6 +89,7 @@ NetConnector::NetConnector(NetworkLine line, int timeoutMs, QObject* parent)
     timer_.setInterval(timeoutMs);
     connect(&timer_, &QTimer::timeout, this, [this] { Guarded([&] { TimedOut(); }); });
     stagger_.setSingleShot(true);
+    stagger_.setTimerType(Qt::PreciseTimer);
     stagger_.setInterval(kStaggerMs);
     connect(&stagger_, &QTimer::timeout, this, [this] { Guarded([&] { StartNext(); }); });
 }
@@ -243,7 +244,7 @@ void NetConnector::Readable()
     }
     std::string payload, replies;
     telnet_->Decode(std::string_view(chunk, static_cast<std::size_t>(n)), payload, replies);
-    AppendServerWords(words_, payload);
+    words_.Add(payload);
     if (!replies.empty() &&
         send(fd_, replies.data(), replies.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(replies.size())) {
         Fail(comdev::SystemError(errno != 0 ? errno : EIO));
@@ -293,14 +294,14 @@ void NetConnector::Fail(const EComError& error)
 
 void NetConnector::FailClosed(int error)
 {
-    const std::string words = TrimmedWords(words_);
+    const std::string words = words_.Text();
     Fail(words.empty() ? comdev::SystemError(error) : EComError("The terminal server closed the line: " + words, 0));
 }
 
 // A server that talked instead of negotiating is quoted.
 void NetConnector::TimedOut()
 {
-    const std::string words = TrimmedWords(words_);
+    const std::string words = words_.Text();
     Fail(words.empty() ? comdev::SystemError(ETIMEDOUT)
                        : EComError("The terminal server did not negotiate the line: " + words, 0));
 }

@@ -13,6 +13,7 @@
 
 #include "serial/ComPort.h"
 #include "serial/PortNames.h"
+#include "serial/SocketDevice.h"
 
 #include <QObject>
 #include <QTimer>
@@ -28,7 +29,6 @@ class QSocketNotifier;
 
 namespace zelt {
 
-class ComDevice;
 class TelnetCodec;
 
 class NetConnector : public QObject {
@@ -103,7 +103,7 @@ private:
     std::chrono::steady_clock::time_point connectedAt_;
     std::unique_ptr<QSocketNotifier> notifier_;
     std::unique_ptr<TelnetCodec> telnet_;
-    std::string words_; // what the server said in plain text while negotiated
+    ServerWords words_; // what the server said in plain text while negotiated
     std::unique_ptr<ComDevice> device_;
     std::optional<EComError> error_;
     bool finished_ = false;

@@ -24,25 +24,27 @@ int MillisecondsUntil(SocketDevice::Clock::time_point when, SocketDevice::Clock:
 
 } // namespace
 
-// Blanks, line ends and other bytes all part words with one blank.
-void AppendServerWords(std::string& words, std::string_view bytes)
+void ServerWords::Add(std::string_view bytes)
 {
     for (const char c : bytes) {
-        if (words.size() >= kMaxServerWords)
-            return;
-        if (c > ' ' && c <= '~')
-            words += c;
-        else if (!words.empty() && words.back() != ' ')
-            words += ' ';
+        if (c > ' ' && c <= '~') {
+            if (words_.size() < kMax)
+                words_ += c;
+        } else if (c == ' ' || (c >= '\t' && c <= '\r')) {
+            if (!words_.empty() && words_.back() != ' ' && words_.size() < kMax)
+                words_ += ' ';
+        } else {
+            data_ = true;
+        }
     }
 }
 
-std::string TrimmedWords(const std::string& words)
+std::string ServerWords::Text() const
 {
-    const std::size_t first = words.find_first_not_of(' ');
-    if (first == std::string::npos)
+    if (data_ || words_.empty())
         return {};
-    return words.substr(first, words.find_last_not_of(' ') - first + 1);
+    const std::size_t end = words_.back() == ' ' ? words_.size() - 1 : words_.size();
+    return words_.substr(0, end);
 }
 
 SocketDevice::SocketDevice(int fd, std::unique_ptr<TelnetCodec> telnet, const Timing& timing)
@@ -85,7 +87,7 @@ bool SocketDevice::PullChunk(std::size_t limit)
         payload_.append(chunk, static_cast<std::size_t>(n));
     }
     if (now - timing_.connectedAt < kWordsTime)
-        AppendServerWords(words_, std::string_view(payload_).substr(before));
+        words_.Add(std::string_view(payload_).substr(before));
     lastByte_ = now;
     CountArrival(static_cast<std::size_t>(n), now);
     return true;
@@ -129,7 +131,7 @@ void SocketDevice::Closed(int error)
     if (lost_ != 0)
         return;
     lost_ = error;
-    if (const std::string words = TrimmedWords(words_);
+    if (const std::string words = words_.Text();
         !words.empty() && Clock::now() - timing_.connectedAt < kWordsTime)
         reason_ = "The terminal server closed the line: " + words;
 }

@@ -22,13 +22,20 @@
 
 namespace zelt {
 
-// Appends the printable ASCII of bytes to words, other bytes as one blank
-// between words, up to kMaxServerWords characters: what a server says in
-// plain text, for an error message.
-constexpr std::size_t kMaxServerWords = 200;
-void AppendServerWords(std::string& words, std::string_view bytes);
-// The words without blanks at either end.
-std::string TrimmedWords(const std::string& words);
+// What a server says in plain text, for an error message: its words parted
+// by one blank, up to kMax characters. A byte that is neither printable
+// ASCII nor a blank (tab, line end) makes it data, which says nothing.
+class ServerWords {
+public:
+    static constexpr std::size_t kMax = 200;
+    void Add(std::string_view bytes);
+    // The words without blanks at either end; empty for data.
+    std::string Text() const;
+
+private:
+    std::string words_;
+    bool data_ = false;
+};
 
 // The times a socket device keeps.
 struct SocketTiming {
@@ -105,7 +112,7 @@ private:
     std::string unsent_;  // wire bytes taken but not yet sent: Telnet answers, half an escaped IAC
     int lost_ = 0;        // why the connection ended, once it has
     std::string reason_;  // our own words for it, when the system's would mislead
-    std::string words_;   // what the server said in its first second
+    ServerWords words_;   // what the server said in its first second
     Clock::time_point lastSent_;
     Clock::time_point lastByte_;
     Clock::time_point secondStart_; // of the current second of arrivals

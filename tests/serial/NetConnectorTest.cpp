@@ -176,8 +176,9 @@ TEST(NetConnectorTest, TheServersWordsAreTheError)
         const char* error;
     } cases[] = {
         {"closes", "\r\nPort already in use\r\n", true, "The terminal server closed the line: Port already in use"},
-        {"talks on", "Welcome\x07 to\xff\xff \x01port 7\r\n", false,
+        {"talks on", "Welcome to\r\n\tport 7\r\n", false,
          "The terminal server did not negotiate the line: Welcome to port 7"},
+        {"sends data", "\x02R\x03", false, "Connection timed out"},
         {"closes silently", "", true, "Connection reset by peer"},
     };
     for (const auto& c : cases) {

@@ -1,9 +1,12 @@
 #include "serial/SocketDevice.h"
 
+#include "common/Loopback.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <thread>
@@ -14,13 +17,17 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// A device on one end of a socket pair; the test plays the far end.
+// A device on one end of a loopback TCP connection; the test plays the far end.
 struct Pair {
     explicit Pair(bool telnet, SocketTiming timing = {})
     {
-        int fds[2];
-        if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, fds) != 0)
-            throw std::runtime_error("socketpair");
+        const test::Listener listener;
+        int fds[2] = {socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0), -1};
+        const sockaddr_in a = test::DeafListener::LoopbackAddress(listener.Port());
+        if (::connect(fds[0], reinterpret_cast<const sockaddr*>(&a), sizeof a) != 0 || (fds[1] = listener.Accept()) < 0)
+            throw std::runtime_error("no loopback connection");
+        fcntl(fds[0], F_SETFL, O_NONBLOCK);
+        fcntl(fds[1], F_SETFL, O_NONBLOCK);
         std::unique_ptr<TelnetCodec> codec;
         if (telnet) {
             codec = std::make_unique<TelnetCodec>();
@@ -38,7 +45,17 @@ struct Pair {
             got.append(chunk, static_cast<std::size_t>(n));
         return got;
     }
-    void Send(const std::string& bytes) const { ASSERT_EQ(send(peer, bytes.data(), bytes.size(), 0), ssize_t(bytes.size())); }
+    // Sends and waits until the bytes can be read at the device's end.
+    void Send(const std::string& bytes) const
+    {
+        ASSERT_EQ(send(peer, bytes.data(), bytes.size(), MSG_NOSIGNAL), ssize_t(bytes.size()));
+        WaitFor(POLLIN);
+    }
+    void WaitFor(short events) const
+    {
+        pollfd p {device->Handle(), events, 0};
+        ASSERT_EQ(poll(&p, 1, 2000), 1);
+    }
 
     std::unique_ptr<SocketDevice> device;
     int peer = -1;
@@ -76,9 +93,12 @@ TEST(SocketDeviceTest, InputIsBoundedAndRefilledAsItIsRead)
     for (const bool telnet : {false, true}) {
         SCOPED_TRACE(telnet ? "telnet" : "raw");
         Pair pair(telnet);
-        const std::string block(1000, 'x');
-        for (int i = 0; i < 150; ++i)
-            pair.Send(block);
+        const std::string block(16384, 'x');
+        std::size_t sent = 0;
+        for (ssize_t n; sent < 4 * SocketDevice::kBufferLimit &&
+                        (n = send(pair.peer, block.data(), block.size(), MSG_DONTWAIT)) > 0;)
+            sent += static_cast<std::size_t>(n);
+        ASSERT_GE(sent, 3 * SocketDevice::kBufferLimit);
         int count = 0;
         ASSERT_EQ(pair.device->InputCount(count), 0);
         EXPECT_EQ(count, static_cast<int>(SocketDevice::kBufferLimit));
@@ -209,26 +229,32 @@ TEST(SocketDeviceTest, WordsBeforeAnEarlyCloseAreTheReason)
         Pair pair(c.telnet, timing);
         pair.Send("Port already\tin use\r\n");
         shutdown(pair.peer, SHUT_WR);
+        pair.WaitFor(POLLRDHUP);
         EXPECT_EQ(pair.device->LostError(), ECONNRESET);
         EXPECT_EQ(pair.device->LostReason(), c.reason);
     }
 }
 
-TEST(SocketDeviceTest, ServerWordsArePrintableAndBounded)
+TEST(SocketDeviceTest, ServerWordsAreTextOnlyAndBounded)
 {
     const struct {
-        std::string bytes;
-        std::string words;
+        std::vector<std::string> reads;
+        std::string text;
     } cases[] = {
-        {"\r\nPort  already in use\r\n", "Port already in use"},
-        {std::string("a\0\x1b[1mb\x7f\x80z~", 11), "a [1mb z~"},
-        {std::string(300, 'w'), std::string(kMaxServerWords, 'w')},
-        {"\r\n", ""},
+        {{"\r\nPort  already", "\tin use\r\n"}, "Port already in use"},
+        {{"Port in use\r\n", std::string("\x02R\0", 3)}, ""},
+        {{"a\x7f"}, ""},
+        {{"a\x80"}, ""},
+        {{"a\x1b[1m"}, ""},
+        {{"~}|{ \x0b\x0c"}, "~}|{"},
+        {{std::string(150, 'w'), " ", std::string(150, 'v')}, std::string(150, 'w') + " " + std::string(49, 'v')},
+        {{"\r\n"}, ""},
     };
     for (const auto& c : cases) {
-        std::string words;
-        AppendServerWords(words, c.bytes);
-        EXPECT_EQ(TrimmedWords(words), c.words);
+        ServerWords words;
+        for (const std::string& read : c.reads)
+            words.Add(read);
+        EXPECT_EQ(words.Text(), c.text);
     }
 }
 
