@@ -49,40 +49,37 @@ private:
     int port_ = 0;
 };
 
+inline sockaddr_in LoopbackAddress(int port)
+{
+    sockaddr_in a {};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(static_cast<std::uint16_t>(port));
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return a;
+}
+
+// A socket connecting to port on the loopback (flags: SOCK_NONBLOCK).
+inline int ConnectLoopback(int port, int flags = 0)
+{
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | flags, 0);
+    const sockaddr_in a = LoopbackAddress(port);
+    ::connect(fd, reinterpret_cast<const sockaddr*>(&a), sizeof a);
+    return fd;
+}
+
 // A listener that answers no connect: its accept queue is full, so the
 // kernel drops further handshakes, as an unreachable host does.
-class DeafListener {
-public:
-    DeafListener() : listener_(0)
+struct DeafListener : Listener {
+    DeafListener() : Listener(0), fillers {ConnectLoopback(Port(), SOCK_NONBLOCK), ConnectLoopback(Port(), SOCK_NONBLOCK)}
     {
-        for (int& f : fillers_) {
-            f = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-            const sockaddr_in a = LoopbackAddress(listener_.Port());
-            ::connect(f, reinterpret_cast<const sockaddr*>(&a), sizeof a);
-        }
-        pollfd p {fillers_[0], POLLOUT, 0};
-        poll(&p, 1, 1000);
+        usleep(50000);
     }
     ~DeafListener()
     {
-        for (const int f : fillers_)
+        for (const int f : fillers)
             close(f);
     }
-    int Port() const { return listener_.Port(); }
-    std::string Address() const { return listener_.Address(); }
-
-    static sockaddr_in LoopbackAddress(int port)
-    {
-        sockaddr_in a {};
-        a.sin_family = AF_INET;
-        a.sin_port = htons(static_cast<std::uint16_t>(port));
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        return a;
-    }
-
-private:
-    Listener listener_;
-    int fillers_[2] {};
+    int fillers[2];
 };
 
 // A loopback port nobody listens on just now, for a server the test starts.
