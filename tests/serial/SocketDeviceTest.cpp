@@ -66,9 +66,45 @@ TEST(SocketDeviceTest, PartialWritesKeepEscapedIacWhole)
         for (ssize_t n; (n = read(pair[1], chunk, sizeof chunk)) > 0;)
             wire.append(chunk, static_cast<std::size_t>(n));
     }
+    int done = 0; // nothing is left to follow
+    ASSERT_EQ(device.WriteSome("", 0, done), 0);
+    for (char chunk[4096]; read(pair[1], chunk, sizeof chunk) > 0;)
+        wire += "?";
     EXPECT_EQ(written, static_cast<int>(payload.size()));
     EXPECT_TRUE(wire == expected);
     close(pair[1]);
+}
+
+// Output the socket does not take waits, a NOP behind it; input waiting in
+// the device counts as readable, and a purge empties the socket too.
+TEST(SocketDeviceTest, AFullSocketHoldsOutputAndPurgeEmptiesInput)
+{
+    Pair pair(true, SocketTiming {SocketTiming().connectedAt, 100ms, 0ms});
+    const std::string block(65536, 'b');
+    int done = 1, next = 0;
+    bool ready = true;
+    while (done > 0)
+        pair.device->WriteSome(block.data(), static_cast<int>(block.size()), done);
+    EXPECT_EQ(pair.device->WaitReady(POLLOUT, 0, ready), 0);
+    EXPECT_FALSE(ready);
+    std::this_thread::sleep_for(150ms);
+    EXPECT_EQ(pair.device->Service(next), 0);
+    std::string wire;
+    for (std::string got; !(got = test::ReceiveBytes(pair.peer, 1 << 20, 300)).empty();)
+        wire += got;
+    EXPECT_EQ(pair.device->WaitReady(POLLOUT, 1000, ready), 0);
+    EXPECT_TRUE(ready);
+    pair.device->Service(next);
+    EXPECT_EQ(wire + test::ReceiveBytes(pair.peer, 2, 1000), std::string(wire.size(), 'b') + "\xff\xf1");
+    pair.Send("abc");
+    int count = 0;
+    pair.device->InputCount(count);
+    EXPECT_EQ(pair.device->WaitReady(POLLIN, 0, ready), 0);
+    EXPECT_TRUE(count == 3 && ready);
+    pair.Send("def");
+    pair.device->PurgeInput();
+    pair.device->InputCount(count);
+    EXPECT_EQ(count, 0);
 }
 
 // An idle Telnet line gets IAC NOP after the interval, not before, and

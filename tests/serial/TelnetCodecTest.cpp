@@ -78,6 +78,8 @@ TEST(TelnetCodecTest, DecodesServerBytesReadByRead)
         {"a 256-byte subnegotiation is read",
          {Answer('\x65', std::string(250, '\0') + std::string("\0\0\x25\x80", 4))}, "", "", false,
          "The terminal server refused the baud rate 57600 (it answered 9600)"},
+        {"an escaped IAC in a subnegotiation is one byte", {Answer('\x65', std::string("\0\0\xff\xff\0", 5))}, "", "",
+         false, "The terminal server refused the baud rate 57600 (it answered 65280)"},
         {"a longer one is dropped", {Answer('\x65', std::string(251, '\0') + std::string("\0\0\x25\x80", 4))}, "",
          "", false, ""},
         {"binary turned off once ready", {agreement, IAC + DONT + BINARY}, "", kSettings + IAC + WONT + BINARY, false,
