@@ -101,6 +101,17 @@ public:
     virtual int GetLineCounters(comdev::LineCounters& counters) = 0;
     // Why the device has gone away, once a wait reported a hang-up.
     virtual int LostError() = 0;
+    // The device's own words for that, where the system's message would
+    // mislead; empty otherwise.
+    virtual std::string LostReason() { return {}; }
+    // Upkeep of an open device, called by the event thread at every turn:
+    // an error when the device has ended the line; nextMs is when it wants
+    // the next call (-1: no need).
+    virtual int Service(int& nextMs)
+    {
+        nextMs = -1;
+        return 0;
+    }
 };
 
 } // namespace zelt

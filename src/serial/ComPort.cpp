@@ -156,9 +156,10 @@ std::unique_ptr<ComDevice> TCustomComPort::OpenPortDevice()
     if (url.isEmpty() && d_->deviceName.contains(QLatin1String("://")))
         url = d_->deviceName;
     if (!url.isEmpty()) {
-        const std::optional<NetworkLine> line = ParseNetworkLine(url);
+        std::optional<NetworkLine> line = ParseNetworkLine(url);
         if (!line)
             RaiseError(EComError("Not a network port address: " + url.toStdString(), 0));
+        line->silenceLimit = RawLineSilenceLimit();
         try {
             return d_->lineConnector ? d_->lineConnector(*line) : ConnectWaiting(*line);
         } catch (const EComError& error) {
@@ -316,10 +317,11 @@ void TCustomComPort::EventThreadFailed(int error, bool hangUp)
 {
     Guarded([&] {
         d_->thread.reset(); // it has ended by itself
+        const std::string reason = hangUp && d_->device ? d_->device->LostReason() : std::string();
         // The device has gone away: what is left of it is closed.
         if (hangUp)
             Close();
-        RaiseError(comdev::SystemError(error));
+        RaiseError(reason.empty() ? comdev::SystemError(error) : EComError(reason, 0));
     });
 }
 

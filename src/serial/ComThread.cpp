@@ -4,6 +4,8 @@
 
 #include <QMetaObject>
 
+#include <algorithm>
+
 #include <cerrno>
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -198,12 +200,17 @@ void TComThread::Execute()
         pollfd fds[2] = {{wakeFd_, POLLIN, 0},
                          {fd, static_cast<short>((wantRx && !sampleRx ? POLLIN : 0) | POLLRDHUP), 0}};
         int timeout = -1;
+        if (const int error = device.Service(timeout); error != 0) {
+            Fail(error, true);
+            return;
+        }
+        const auto within = [&timeout](int ms) { timeout = timeout < 0 ? ms : std::min(timeout, ms); };
         if (sampleRx)
-            timeout = kBackoffMs;
+            within(kBackoffMs);
         if (wantModem || wantCounters)
-            timeout = kSampleMs;
+            within(kSampleMs);
         if (wantDrain)
-            timeout = kDrainMs;
+            within(kDrainMs);
         const int n = poll(fds, 2, timeout);
         if (control_->stopping)
             break;

@@ -38,10 +38,48 @@ int SetLineOptions(int fd)
 
 // Shared with the resolver thread, which cannot be cancelled and may end
 // after the connector: it hands its result over only while target lives.
-struct NetConnector::Resolution {
+struct NetConnector::Handover {
     std::mutex mutex;
     NetConnector* target = nullptr;
 };
+
+NetConnector::Resolution NetConnector::SystemResolver(const std::string& host, const std::string& port)
+{
+    addrinfo hints {};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = AI_NUMERICSERV;
+    addrinfo* found = nullptr;
+    Resolution resolution;
+    resolution.result = getaddrinfo(host.c_str(), port.c_str(), &hints, &found);
+    resolution.systemError = errno;
+    for (const addrinfo* a = resolution.result == 0 ? found : nullptr; a != nullptr; a = a->ai_next) {
+        Address address {};
+        std::memcpy(&address.address, a->ai_addr, a->ai_addrlen);
+        address.length = a->ai_addrlen;
+        resolution.addresses.push_back(address);
+    }
+    if (found != nullptr)
+        freeaddrinfo(found);
+    return resolution;
+}
+
+std::vector<NetConnector::Address> NetConnector::Interleaved(const std::vector<Address>& addresses)
+{
+    std::vector<Address> first, other;
+    if (addresses.empty())
+        return {};
+    for (const Address& a : addresses)
+        (a.address.ss_family == addresses.front().address.ss_family ? first : other).push_back(a);
+    std::vector<Address> order;
+    for (std::size_t i = 0; i < first.size() || i < other.size(); ++i) {
+        if (i < first.size())
+            order.push_back(first[i]);
+        if (i < other.size())
+            order.push_back(other[i]);
+    }
+    return order;
+}
 
 NetConnector::NetConnector(NetworkLine line, int timeoutMs, QObject* parent)
     : QObject(parent), line_(std::move(line))
@@ -49,46 +87,35 @@ NetConnector::NetConnector(NetworkLine line, int timeoutMs, QObject* parent)
     timer_.setSingleShot(true);
     timer_.setTimerType(Qt::PreciseTimer); // a coarse one may end 5 % early
     timer_.setInterval(timeoutMs);
-    connect(&timer_, &QTimer::timeout, this, [this] { Guarded([&] { Fail(comdev::SystemError(ETIMEDOUT)); }); });
+    connect(&timer_, &QTimer::timeout, this, [this] { Guarded([&] { TimedOut(); }); });
+    stagger_.setSingleShot(true);
+    stagger_.setTimerType(Qt::PreciseTimer);
+    stagger_.setInterval(kStaggerMs);
+    connect(&stagger_, &QTimer::timeout, this, [this] { Guarded([&] { StartNext(); }); });
 }
 
 NetConnector::~NetConnector()
 {
-    if (resolution_) {
-        std::lock_guard lock(resolution_->mutex);
-        resolution_->target = nullptr;
+    if (handover_) {
+        std::lock_guard lock(handover_->mutex);
+        handover_->target = nullptr;
     }
-    CloseSocket();
+    CloseAll();
 }
 
 void NetConnector::Start()
 {
     timer_.start();
-    resolution_ = std::make_shared<Resolution>();
-    resolution_->target = this;
-    std::thread([resolution = resolution_, host = line_.host, port = line_.port] {
-        addrinfo hints {};
-        hints.ai_family = AF_UNSPEC;
-        hints.ai_socktype = SOCK_STREAM;
-        hints.ai_flags = AI_NUMERICSERV;
-        addrinfo* found = nullptr;
-        const int result = getaddrinfo(host.c_str(), port.c_str(), &hints, &found);
-        const int systemError = errno;
-        std::vector<Address> addresses;
-        for (const addrinfo* a = result == 0 ? found : nullptr; a != nullptr; a = a->ai_next) {
-            Address address {};
-            std::memcpy(&address.address, a->ai_addr, a->ai_addrlen);
-            address.length = a->ai_addrlen;
-            addresses.push_back(address);
-        }
-        if (found != nullptr)
-            freeaddrinfo(found);
-        std::lock_guard lock(resolution->mutex);
-        if (NetConnector* target = resolution->target)
+    handover_ = std::make_shared<Handover>();
+    handover_->target = this;
+    std::thread([handover = handover_, resolver = resolver_, host = line_.host, port = line_.port] {
+        Resolution resolution = resolver(host, port);
+        std::lock_guard lock(handover->mutex);
+        if (NetConnector* target = handover->target)
             QMetaObject::invokeMethod(
                 target,
-                [target, result, systemError, addresses = std::move(addresses)]() mutable {
-                    target->Guarded([&] { target->Resolved(result, systemError, std::move(addresses)); });
+                [target, resolution = std::move(resolution)]() mutable {
+                    target->Guarded([&] { target->Resolved(std::move(resolution)); });
                 },
                 Qt::QueuedConnection);
     }).detach();
@@ -99,66 +126,91 @@ std::unique_ptr<ComDevice> NetConnector::TakeDevice()
     return std::move(device_);
 }
 
-void NetConnector::Resolved(int result, int systemError, std::vector<Address> addresses)
+void NetConnector::Resolved(Resolution resolution)
 {
     if (finished_)
         return;
-    if (result != 0) {
-        Fail(result == EAI_SYSTEM ? comdev::SystemError(systemError) : EComError(gai_strerror(result), 0));
+    if (resolution.result != 0) {
+        Fail(resolution.result == EAI_SYSTEM ? comdev::SystemError(resolution.systemError)
+                                             : EComError(gai_strerror(resolution.result), 0));
         return;
     }
-    addresses_ = std::move(addresses);
-    TryNext();
+    if (!resolution.addresses.empty())
+        addresses_ = Interleaved(resolution.addresses);
+    StartNext();
 }
 
-// Each address in turn until one accepts; the last refusal is the error.
-void NetConnector::TryNext()
+// Starts the attempt at the next address; when none is left and none is
+// under way, the last failure is the error.
+void NetConnector::StartNext()
 {
-    CloseSocket();
+    stagger_.stop();
     while (next_ < addresses_.size()) {
         const Address& a = addresses_[next_++];
-        fd_ = socket(a.address.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-        if (fd_ < 0) {
+        const int fd = socket(a.address.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        if (fd < 0) {
             lastError_ = errno;
             continue;
         }
-        if (const int error = SetLineOptions(fd_); error != 0) {
+        if (const int error = SetLineOptions(fd); error != 0) {
             lastError_ = error;
-            CloseSocket();
+            close(fd);
             continue;
         }
-        if (::connect(fd_, reinterpret_cast<const sockaddr*>(&a.address), a.length) == 0) {
-            Connected();
+        if (::connect(fd, reinterpret_cast<const sockaddr*>(&a.address), a.length) == 0) {
+            Won(fd);
             return;
         }
         if (errno == EINPROGRESS) {
-            notifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Write);
-            connect(notifier_.get(), &QSocketNotifier::activated, this, [this] { Guarded([&] { Writable(); }); });
+            auto notifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Write);
+            connect(notifier.get(), &QSocketNotifier::activated, this, [this, fd] { Guarded([&] { AttemptEnded(fd); }); });
+            attempts_.push_back({fd, std::move(notifier)});
+            stagger_.start();
             return;
         }
         lastError_ = errno;
-        CloseSocket();
+        close(fd);
     }
-    Fail(comdev::SystemError(lastError_ != 0 ? lastError_ : EHOSTUNREACH));
+    if (attempts_.empty())
+        Fail(comdev::SystemError(lastError_ != 0 ? lastError_ : EHOSTUNREACH));
 }
 
-// The connect under way has ended, either way.
-void NetConnector::Writable()
+// The connect of one attempt has ended, either way. When the latest has
+// failed the next starts at once.
+void NetConnector::AttemptEnded(int fd)
 {
     int error = 0;
     socklen_t size = sizeof error;
-    getsockopt(fd_, SOL_SOCKET, SO_ERROR, &error, &size);
-    DropNotifier();
+    getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size);
     if (error == 0) {
-        Connected();
-    } else {
-        lastError_ = error;
-        TryNext();
+        Won(fd);
+        return;
     }
+    lastError_ = error;
+    const bool latest = !attempts_.empty() && attempts_.back().fd == fd;
+    for (auto it = attempts_.begin(); it != attempts_.end(); ++it) {
+        if (it->fd == fd) {
+            DropNotifier(it->notifier);
+            attempts_.erase(it);
+            break;
+        }
+    }
+    close(fd);
+    if (latest)
+        StartNext();
 }
 
-void NetConnector::Connected()
+void NetConnector::Won(int fd)
 {
+    stagger_.stop();
+    for (Attempt& attempt : attempts_) {
+        DropNotifier(attempt.notifier);
+        if (attempt.fd != fd)
+            close(attempt.fd);
+    }
+    attempts_.clear();
+    fd_ = fd;
+    connectedAt_ = std::chrono::steady_clock::now();
     if (!line_.telnet) {
         Succeed();
         return;
@@ -174,32 +226,33 @@ void NetConnector::Connected()
     connect(notifier_.get(), &QSocketNotifier::activated, this, [this] { Guarded([&] { Readable(); }); });
 }
 
+// One chunk at a time, so that a server that streams cannot keep the event
+// loop (and the operator's Cancel) waiting. Payload before the line is open
+// is dropped, as opening purges the input; only its words are kept.
 void NetConnector::Readable()
 {
     char chunk[4096];
-    for (;;) {
-        const ssize_t n = recv(fd_, chunk, sizeof chunk, MSG_DONTWAIT);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
-            break;
-        if (n <= 0) {
-            Fail(comdev::SystemError(n == 0 ? ECONNRESET : errno));
-            return;
-        }
-        std::string replies;
-        telnet_->Decode(std::string_view(chunk, static_cast<std::size_t>(n)), payload_, replies);
-        if (!replies.empty() &&
-            send(fd_, replies.data(), replies.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(replies.size())) {
-            Fail(comdev::SystemError(errno != 0 ? errno : EIO));
-            return;
-        }
-        if (!telnet_->Failure().empty()) {
-            Fail(EComError(telnet_->Failure(), 0));
-            return;
-        }
+    ssize_t n = 0;
+    do
+        n = recv(fd_, chunk, sizeof chunk, MSG_DONTWAIT);
+    while (n < 0 && errno == EINTR);
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+        return;
+    if (n <= 0) {
+        FailClosed(n == 0 ? ECONNRESET : errno);
+        return;
     }
-    if (telnet_->Ready())
+    std::string payload, replies;
+    telnet_->Decode(std::string_view(chunk, static_cast<std::size_t>(n)), payload, replies);
+    words_.Add(payload);
+    if (!replies.empty() &&
+        send(fd_, replies.data(), replies.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(replies.size())) {
+        Fail(comdev::SystemError(errno != 0 ? errno : EIO));
+        return;
+    }
+    if (!telnet_->Failure().empty())
+        Fail(EComError(telnet_->Failure(), 0));
+    else if (telnet_->Ready())
         Succeed();
 }
 
@@ -217,9 +270,12 @@ void NetConnector::Guarded(const std::function<void()>& work)
 
 void NetConnector::Succeed()
 {
-    DropNotifier();
+    DropNotifier(notifier_);
     timer_.stop();
-    device_ = std::make_unique<SocketDevice>(fd_, std::move(telnet_), std::move(payload_));
+    SocketDevice::Timing timing;
+    timing.connectedAt = connectedAt_;
+    timing.silenceLimit = line_.silenceLimit;
+    device_ = std::make_unique<SocketDevice>(fd_, std::move(telnet_), timing);
     fd_ = -1;
     finished_ = true;
     emit finished();
@@ -230,24 +286,44 @@ void NetConnector::Fail(const EComError& error)
     if (finished_)
         return;
     timer_.stop();
-    CloseSocket();
+    CloseAll();
     error_ = error;
     finished_ = true;
     emit finished();
 }
 
-// The notifier may be the one whose signal is being handled: it goes later.
-void NetConnector::DropNotifier()
+void NetConnector::FailClosed(int error)
 {
-    if (notifier_) {
-        notifier_->setEnabled(false);
-        notifier_.release()->deleteLater();
+    const std::string words = words_.Text();
+    Fail(words.empty() ? comdev::SystemError(error) : EComError("The terminal server closed the line: " + words, 0));
+}
+
+// A server that talked instead of negotiating is quoted.
+void NetConnector::TimedOut()
+{
+    const std::string words = words_.Text();
+    Fail(words.empty() ? comdev::SystemError(ETIMEDOUT)
+                       : EComError("The terminal server did not negotiate the line: " + words, 0));
+}
+
+// The notifier may be the one whose signal is being handled: it goes later.
+void NetConnector::DropNotifier(std::unique_ptr<QSocketNotifier>& notifier)
+{
+    if (notifier) {
+        notifier->setEnabled(false);
+        notifier.release()->deleteLater();
     }
 }
 
-void NetConnector::CloseSocket()
+void NetConnector::CloseAll()
 {
-    DropNotifier();
+    stagger_.stop();
+    for (Attempt& attempt : attempts_) {
+        DropNotifier(attempt.notifier);
+        close(attempt.fd);
+    }
+    attempts_.clear();
+    DropNotifier(notifier_);
     if (fd_ >= 0)
         close(fd_);
     fd_ = -1;

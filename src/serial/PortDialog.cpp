@@ -2,6 +2,7 @@
 
 #include "protocol/Scheduler.h"
 #include "serial/ComPort.h"
+#include "serial/NetworkPortsDialog.h"
 #include "serial/PortNames.h"
 #include "ui/StandardError.h"
 
@@ -27,13 +28,6 @@ QString EntryName(int index)
     return QStringLiteral("COM%1").arg(index + 1);
 }
 
-QString DeviceOf(const QString& name)
-{
-    if (const QString url = MappedPortUrl(name); !url.isEmpty())
-        return url;
-    return QString::fromStdString(ResolvePortDevice(name.toStdString()));
-}
-
 } // namespace
 
 TfrmComPort::TfrmComPort(TCustomComPort& port, RequestScheduler& scheduler,
@@ -51,7 +45,7 @@ TfrmComPort::TfrmComPort(TCustomComPort& port, RequestScheduler& scheduler,
     for (int i = 0; i < PortCount; ++i) {
         auto* entry = new QRadioButton(EntryName(i), group);
         // Each entry tells which device it opens.
-        entry->setToolTip(DeviceOf(EntryName(i)));
+        entry->setToolTip(PortTarget(EntryName(i)));
         rgPort_->addButton(entry, i);
         grid->addWidget(entry, i % 4, i / 4);
     }
@@ -71,11 +65,16 @@ TfrmComPort::TfrmComPort(TCustomComPort& port, RequestScheduler& scheduler,
     bitBtn2_->setObjectName(QStringLiteral("BitBtn2"));
     connect(bitBtn1_, &QPushButton::clicked, this, &TfrmComPort::Btn_OK);
     connect(bitBtn2_, &QPushButton::clicked, this, &TfrmComPort::Btn_Cancel);
+    btnNetwork_ = new QPushButton(QStringLiteral("Network\u2026"), this);
+    btnNetwork_->setObjectName(QStringLiteral("btnNetwork"));
+    btnNetwork_->setAutoDefault(false);
+    connect(btnNetwork_, &QPushButton::clicked, this, &TfrmComPort::NetworkClick);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(bitBtn1_);
     buttons->addWidget(bitBtn2_);
+    buttons->addWidget(btnNetwork_);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(group);
     layout->addWidget(deviceLine_);
@@ -116,7 +115,18 @@ void TfrmComPort::FormCreate()
 void TfrmComPort::ShowSelectedDevice()
 {
     const QString name = EntryName(ItemIndex());
-    deviceLine_->setText(name + QStringLiteral(" opens ") + DeviceOf(name));
+    deviceLine_->setText(name + QStringLiteral(" opens ") + PortTarget(name));
+}
+
+// The network addresses of the names; what each entry opens is shown anew.
+void TfrmComPort::NetworkClick()
+{
+    NetworkPortsDialog dialog(this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    for (int i = 0; i < PortCount; ++i)
+        rgPort_->button(i)->setToolTip(PortTarget(EntryName(i)));
+    ShowSelectedDevice();
 }
 
 // The window closes whatever the outcome; an error leaves the port closed.

@@ -32,6 +32,8 @@ public:
 
     void Btn_OK();
     void Btn_Cancel();
+    // "Network…": the network addresses of COM1..COM8.
+    void NetworkClick();
 
 protected:
     void done(int result) override; // FormClose: every way the window closes
@@ -48,6 +50,7 @@ private:
     QLabel* deviceLine_ = nullptr;
     QPushButton* bitBtn1_ = nullptr;
     QPushButton* bitBtn2_ = nullptr;
+    QPushButton* btnNetwork_ = nullptr;
 };
 
 // The newest port dialog.

@@ -92,4 +92,20 @@ QString MappedPortUrl(const QString& name)
     return settings.value(name).toString().trimmed();
 }
 
+QString PortTarget(const QString& name)
+{
+    if (const QString url = MappedPortUrl(name); !url.isEmpty())
+        return url;
+    return QString::fromStdString(ResolvePortDevice(name.toStdString()));
+}
+
+std::chrono::seconds RawLineSilenceLimit()
+{
+    QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("zelt6380"),
+                       QStringLiteral("zelt6380"));
+    bool number = false;
+    const int seconds = settings.value(QStringLiteral("network/silence")).toInt(&number);
+    return std::chrono::seconds(number && seconds >= 0 ? seconds : NetworkLine().silenceLimit.count());
+}
+
 } // namespace zelt

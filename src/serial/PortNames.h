@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <chrono>
 #include <optional>
 #include <string>
 
@@ -27,6 +28,8 @@ struct NetworkLine {
     std::string host; // without the brackets
     std::string port;
     QString authority; // HOST:PORT as written
+    // A raw line that brings no byte for this long counts as dropped; zero: never.
+    std::chrono::seconds silenceLimit {30};
 };
 std::optional<NetworkLine> ParseNetworkLine(const QString& url);
 
@@ -34,5 +37,14 @@ std::optional<NetworkLine> ParseNetworkLine(const QString& url);
 // (group "ports", key the name: COM3=rfc2217://10.20.0.5:4001); empty when
 // none. A mapping wins over a link in the ports folder.
 QString MappedPortUrl(const QString& name);
+
+// What a port name opens, as the port dialogs show it: its network address,
+// or the device path.
+QString PortTarget(const QString& name);
+
+// How long a raw network line may stay silent, from the settings file
+// (group "network", key "silence", seconds; 0 turns the limit off); 30 s
+// when not set.
+std::chrono::seconds RawLineSilenceLimit();
 
 } // namespace zelt

@@ -7,7 +7,10 @@ namespace {
 constexpr std::uint8_t IAC = 255, DONT = 254, DO = 253, WONT = 252, WILL = 251, SB = 250, SE = 240;
 constexpr std::uint8_t BINARY = 0, SGA = 3, COM_PORT = 44;
 // COM port commands from the client; the server answers with the same code plus 100.
-constexpr std::uint8_t SET_BAUDRATE = 1, SET_CONTROL = 5, SERVER_OFFSET = 100;
+constexpr std::uint8_t SIGNATURE = 0, SET_BAUDRATE = 1, SET_CONTROL = 5, SERVER_OFFSET = 100;
+constexpr std::uint8_t NOP = 241;
+// Who we are, when the server asks.
+constexpr char kSignature[] = "zelt6380 " ZELT_VERSION;
 
 // The line settings asked of the remote port, by command (SET-BAUDRATE,
 // SET-DATASIZE, SET-PARITY, SET-STOPSIZE, SET-CONTROL) and what the error
@@ -59,6 +62,11 @@ std::string TelnetCodec::Start()
     return out;
 }
 
+std::string TelnetCodec::Nop()
+{
+    return {static_cast<char>(IAC), static_cast<char>(NOP)};
+}
+
 std::string TelnetCodec::Escape(std::string_view payload)
 {
     std::string out;
@@ -89,16 +97,7 @@ void TelnetCodec::Decode(std::string_view raw, std::string& payload, std::string
                 payload += c;
             break;
         case State::Command:
-            state_ = State::Data;
-            if (byte == IAC) {
-                payload += c;
-            } else if (byte >= WILL && byte <= DONT) {
-                verb_ = byte;
-                state_ = State::Option;
-            } else if (byte == SB) {
-                sub_.clear();
-                state_ = State::Sub;
-            } // other commands (NOP, GA, DM ...) carry nothing for a binary line
+            HandleCommand(byte, payload);
             break;
         case State::Option:
             state_ = State::Data;
@@ -107,23 +106,50 @@ void TelnetCodec::Decode(std::string_view raw, std::string& payload, std::string
         case State::Sub:
             if (byte == IAC)
                 state_ = State::SubCommand;
-            else if (sub_.size() < 256) // nothing we read is longer; the rest is dropped
-                sub_ += c;
+            else
+                AddSubByte(c);
             break;
         case State::SubCommand:
             if (byte == IAC) {
                 state_ = State::Sub;
-                if (sub_.size() < 256)
-                    sub_ += c;
-            } else {
-                // IAC SE ends it; any other command ends a malformed one.
+                AddSubByte(c);
+            } else if (byte == SE) {
                 state_ = State::Data;
-                if (byte == SE)
-                    HandleSub();
+                if (!subTooLong_)
+                    HandleSub(replies);
+            } else {
+                // Any other command ends the subnegotiation unprocessed and
+                // counts in full, as it would outside.
+                HandleCommand(byte, payload);
             }
             break;
         }
     }
+}
+
+// The byte after an IAC.
+void TelnetCodec::HandleCommand(std::uint8_t byte, std::string& payload)
+{
+    state_ = State::Data;
+    if (byte == IAC) {
+        payload += static_cast<char>(byte);
+    } else if (byte >= WILL && byte <= DONT) {
+        verb_ = byte;
+        state_ = State::Option;
+    } else if (byte == SB) {
+        sub_.clear();
+        subTooLong_ = false;
+        state_ = State::Sub;
+    } // other commands (NOP, GA, DM ...) carry nothing for a binary line
+}
+
+// Nothing we read is longer than kMaxSub; a longer one is not ours to read.
+void TelnetCodec::AddSubByte(char byte)
+{
+    if (sub_.size() < kMaxSub)
+        sub_ += byte;
+    else
+        subTooLong_ = true;
 }
 
 // Options we want are agreed or, when the server refuses BINARY or the COM
@@ -131,6 +157,7 @@ void TelnetCodec::Decode(std::string_view raw, std::string& payload, std::string
 // answer that confirms what is already in force is not answered again.
 void TelnetCodec::HandleOption(std::uint8_t verb, std::uint8_t option, std::string& replies)
 {
+    const bool wasReady = Ready();
     const bool wantLocal = option == BINARY || option == SGA || option == COM_PORT;
     const bool wantRemote = option == BINARY || option == SGA;
     const bool vital = option == BINARY || option == COM_PORT; // go-ahead means nothing on a full-duplex line
@@ -152,7 +179,7 @@ void TelnetCodec::HandleOption(std::uint8_t verb, std::uint8_t option, std::stri
                 replies += Command(WONT, option);
             o = {};
             if (vital)
-                Refused(OptionName(option));
+                Lost(option, wasReady);
         }
         return;
     }
@@ -169,7 +196,7 @@ void TelnetCodec::HandleOption(std::uint8_t verb, std::uint8_t option, std::stri
             replies += Command(DONT, option);
         o = {};
         if (vital)
-            Refused(OptionName(option));
+            Lost(option, wasReady);
     }
 }
 
@@ -192,14 +219,22 @@ void TelnetCodec::SendSettings(std::string& replies)
     }
 }
 
-// The server's answers to our line settings; notifications of line and
-// modem state and everything else of the option are not needed.
-void TelnetCodec::HandleSub()
+// The server's answers to our line settings, and its request for our
+// signature; notifications of line and modem state and everything else of
+// the option are not needed.
+void TelnetCodec::HandleSub(std::string& replies)
 {
-    if (sub_.size() < 3 || static_cast<std::uint8_t>(sub_[0]) != COM_PORT)
+    if (sub_.size() < 2 || static_cast<std::uint8_t>(sub_[0]) != COM_PORT)
         return;
     const auto command = static_cast<std::uint8_t>(sub_[1]);
-    if (command < SERVER_OFFSET + SET_BAUDRATE || command > SERVER_OFFSET + SET_CONTROL)
+    if (command == SERVER_OFFSET + SIGNATURE && sub_.size() == 2) {
+        replies += std::string {static_cast<char>(IAC), static_cast<char>(SB), static_cast<char>(COM_PORT),
+                                static_cast<char>(SIGNATURE)};
+        replies += kSignature;
+        replies += std::string {static_cast<char>(IAC), static_cast<char>(SE)};
+        return;
+    }
+    if (sub_.size() < 3 || command < SERVER_OFFSET + SET_BAUDRATE || command > SERVER_OFFSET + SET_CONTROL)
         return;
     const int index = command - SERVER_OFFSET - SET_BAUDRATE;
     std::uint32_t value = 0;
@@ -215,6 +250,15 @@ void TelnetCodec::Refused(const std::string& what)
 {
     if (failure_.empty())
         failure_ = "The terminal server refused " + what;
+}
+
+// A vital option refused while negotiating, or turned off once the line is up.
+void TelnetCodec::Lost(std::uint8_t option, bool wasReady)
+{
+    if (!wasReady)
+        Refused(OptionName(option));
+    else if (failure_.empty())
+        failure_ = std::string("The terminal server turned off ") + OptionName(option);
 }
 
 } // namespace zelt

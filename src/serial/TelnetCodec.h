@@ -29,10 +29,17 @@ public:
     // The wire length of one payload byte.
     static int WireLength(char byte) { return static_cast<unsigned char>(byte) == 0xFF ? 2 : 1; }
 
+    // A keep-alive for an idle line: IAC NOP, which the server drops.
+    static std::string Nop();
+
     // Every option agreed and every line setting confirmed.
     bool Ready() const;
-    // What the server refused, for the error message; empty while all is well.
+    // What the server refused or, once ready, turned off, for the error
+    // message; empty while all is well.
     const std::string& Failure() const { return failure_; }
+
+    // Longest subnegotiation kept; a longer one is dropped whole.
+    static constexpr std::size_t kMaxSub = 256;
 
 private:
     enum class State { Data, Command, Option, Sub, SubCommand };
@@ -41,14 +48,18 @@ private:
         bool enabled = false;
     };
 
+    void HandleCommand(std::uint8_t byte, std::string& payload);
     void HandleOption(std::uint8_t verb, std::uint8_t option, std::string& replies);
-    void HandleSub();
+    void HandleSub(std::string& replies);
+    void AddSubByte(char byte);
     void SendSettings(std::string& replies);
     void Refused(const std::string& what);
+    void Lost(std::uint8_t option, bool wasReady);
 
     State state_ = State::Data;
     std::uint8_t verb_ = 0;
     std::string sub_;
+    bool subTooLong_ = false;
     std::array<Option, 256> local_ {};  // options on our side (WILL / WONT)
     std::array<Option, 256> remote_ {}; // options on the server's side (DO / DONT)
     unsigned confirmed_ = 0;            // one bit per line setting answered as asked

@@ -5,6 +5,7 @@
 
 #include <arpa/inet.h>
 #include <chrono>
+#include <cstdint>
 #include <netinet/in.h>
 #include <poll.h>
 #include <stdexcept>
@@ -46,6 +47,39 @@ public:
 private:
     int fd_ = -1;
     int port_ = 0;
+};
+
+inline sockaddr_in LoopbackAddress(int port)
+{
+    sockaddr_in a {};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(static_cast<std::uint16_t>(port));
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return a;
+}
+
+// A socket connecting to port on the loopback (flags: SOCK_NONBLOCK).
+inline int ConnectLoopback(int port, int flags = 0)
+{
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | flags, 0);
+    const sockaddr_in a = LoopbackAddress(port);
+    ::connect(fd, reinterpret_cast<const sockaddr*>(&a), sizeof a);
+    return fd;
+}
+
+// A listener that answers no connect: its accept queue is full, so the
+// kernel drops further handshakes, as an unreachable host does.
+struct DeafListener : Listener {
+    DeafListener() : Listener(0), fillers {ConnectLoopback(Port(), SOCK_NONBLOCK), ConnectLoopback(Port(), SOCK_NONBLOCK)}
+    {
+        usleep(50000);
+    }
+    ~DeafListener()
+    {
+        for (const int f : fillers)
+            close(f);
+    }
+    int fillers[2];
 };
 
 // A loopback port nobody listens on just now, for a server the test starts.

@@ -40,8 +40,9 @@ TEST(HeadlessPort, ReceivesAndTellsTheSinkWhenThePeerGoesAway)
         port.SetDeviceName(QString::fromStdString(network ? "tcp://" + server.Address() : pty.SlavePath()));
         port.SetActive(true);
         const int peer = network ? server.Accept() : pty.Master();
-        ASSERT_EQ(write(peer, "R1", 2), 2);
-        EXPECT_TRUE(WaitUntil([&] { return received == "R1"; }));
+        // A record, not plain text: a server's words before an early close would be quoted.
+        ASSERT_EQ(write(peer, "\x02R1", 3), 3);
+        EXPECT_TRUE(WaitUntil([&] { return received == "\x02R1"; }));
         if (network)
             close(peer);
         else

@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <thread>
 
 namespace zelt::test {
@@ -168,17 +169,7 @@ TEST_F(NetworkPortTest, ClosedPortIsOneError)
 // window's event loop runs on behind the modal box, which Cancel ends.
 TEST_F(NetworkPortTest, UnansweredConnectTimesOutBehindAModalBoxThatCancelEnds)
 {
-    Listener full(0);
-    int fillers[2];
-    for (int& f : fillers) {
-        f = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
-        sockaddr_in a {};
-        a.sin_family = AF_INET;
-        a.sin_port = htons(static_cast<std::uint16_t>(full.Port()));
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::connect(f, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    }
-    Pump(50);
+    DeafListener full;
     MapCom3("tcp://" + full.Address());
 
     int ticks = 0;
@@ -210,8 +201,63 @@ TEST_F(NetworkPortTest, UnansweredConnectTimesOutBehindAModalBoxThatCancelEnds)
     EXPECT_FALSE(port.Active());
     EXPECT_LT(clock.elapsed(), 1000);
     EXPECT_TRUE(errors.isEmpty());
-    for (const int f : fillers)
-        close(f);
+}
+
+// A server that streams from the first moment: while negotiating, Cancel
+// ends the wait; once open, the bytes waiting stay bounded while nobody
+// reads, Disconnect is prompt, and reading at full speed ends in one error.
+TEST_F(NetworkPortTest, AStreamingServerCannotHoldTheConsole)
+{
+    Listener server;
+    std::atomic<bool> stop {false};
+    std::thread flood([&] {
+        const std::string block(16384, '\x55');
+        for (int peer = -1; !stop; close(peer))
+            for (peer = server.Accept(200); peer >= 0 && !stop;)
+                if (send(peer, block.data(), block.size(), MSG_NOSIGNAL) < 0)
+                    break;
+    });
+    QElapsedTimer clock;
+    QTimer::singleShot(500, [&] {
+        clock.start();
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+            box->button(QMessageBox::Cancel)->click();
+    });
+    MapCom3("rfc2217://" + server.Address());
+    Open();
+    EXPECT_LT(clock.elapsed(), 1000); // 500 ms, with room for a loaded machine
+    bool reading = false;
+    port.SetOnRxChar([&](QObject*) {
+        std::string text;
+        if (reading)
+            port.ReadAvailable(text);
+    });
+    MapCom3("tcp://" + server.Address());
+    Open();
+    Pump(500);
+    EXPECT_EQ(port.BytesWaiting(), 64 * 1024);
+    clock.restart();
+    port.SetActive(false);
+    EXPECT_LT(clock.elapsed(), 1000); // 500 ms, with room for a loaded machine
+    reading = true;
+    Open();
+    EXPECT_TRUE(WaitUntil([&] { return !port.Active(); }, 20000));
+    stop = true;
+    flood.join();
+    EXPECT_EQ(errors, QStringList {"The terminal server sends faster than a 57600 bit/s line: wrong port?"});
+}
+
+// A busy port: the server says so and closes, and the one error quotes it.
+TEST_F(NetworkPortTest, ABusyPortSaysSo)
+{
+    Listener server;
+    MapCom3("tcp://" + server.Address());
+    Open();
+    const int peer = server.Accept();
+    SendBytes(peer, "Port already in use\r\n");
+    close(peer);
+    EXPECT_TRUE(WaitUntil([&] { return !port.Active(); }));
+    EXPECT_EQ(errors, QStringList {"The terminal server closed the line: Port already in use"});
 }
 
 } // namespace

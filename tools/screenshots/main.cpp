@@ -13,6 +13,8 @@
 //                            the other battery dialogs;
 //   port.png                 the port dialog;
 //   connect-box.png          the box shown while a network line connects;
+//   network-ports.png        the port dialog's network ports window, over
+//                            a settings file of its own with two addresses;
 //   trend.png                the Trend window over a simulated 20-minute
 //                            discharge test, recorded into a temporary store,
 //                            the test selected in its discharge list, and
@@ -43,6 +45,7 @@
 #include "ui/MessageBox.h"
 #include "history/TfrmHistList.h"
 #include "history/TfrmHistory.h"
+#include "serial/NetworkPortsDialog.h"
 #include "serial/PortDialog.h"
 #include "sim/FakeController.h"
 #include "sim/SerialLine.h"
@@ -55,6 +58,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QSettings>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -221,6 +225,19 @@ bool SavePortDialog(zelt::TMain_Form& window, const QDir& dir)
     return GrabShown(dialog, dir, QStringLiteral("port"));
 }
 
+// Last of all: the settings file it reads stays in a temporary folder.
+bool SaveNetworkPorts(const QDir& dir)
+{
+    const QTemporaryDir config;
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, config.path());
+    QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("zelt6380"), QStringLiteral("zelt6380"));
+    settings.setValue(QStringLiteral("ports/COM3"), QStringLiteral("rfc2217://10.20.0.5:4001"));
+    settings.setValue(QStringLiteral("ports/COM4"), QStringLiteral("tcp://[fd00::17]:4002"));
+    settings.sync();
+    zelt::NetworkPortsDialog dialog;
+    return GrabShown(dialog, dir, QStringLiteral("network-ports"));
+}
+
 // Connects to an RFC 2217 line whose server takes the connection but never
 // negotiates (a loopback listener that never accepts), grabs the box shown
 // meanwhile and cancels it.
@@ -336,6 +353,6 @@ int main(int argc, char** argv)
 
     const bool written = SaveMainTabs(window, dir) && SaveConfigDialogs(window, dir) && SaveHistory(window, dir)
         && SaveBatteryWindows(window, controller, dir) && SavePortDialog(window, dir)
-        && SaveConnectBox(window, dir) && SaveTrend(dir);
+        && SaveConnectBox(window, dir) && SaveTrend(dir) && SaveNetworkPorts(dir);
     return written ? 0 : 1;
 }
