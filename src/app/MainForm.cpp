@@ -1,5 +1,7 @@
 #include "app/MainForm.h"
 
+#include "serial/PortNames.h"
+
 #include "app/LinkStatePanel.h"
 #include "app/ResultLine.h"
 #include "app/ToolbarGlyphs.h"
@@ -16,6 +18,7 @@
 #include "battery/TfrmShow.h"
 #include "protocol/SchedulerDispatch.h"
 #include "serial/PortDialog.h"
+#include "serial/PortNames.h"
 #include "serial/PortWindows.h"
 #include "trend/SessionRecorder.h"
 #include "trend/TrendWindow.h"
@@ -350,7 +353,7 @@ void TMain_Form::btnConnectClick()
         btnConnect_->setEnabled(false);
         connected_ = true;
         linkState_->Connected();
-    });
+    }, [this] { return LineTitle(comPort11_.DeviceName()); });
 }
 
 void TMain_Form::btnDisconnectClick()
@@ -454,7 +457,7 @@ void TMain_Form::TrendClick()
 
 void TMain_Form::Timer1Timer()
 {
-    RunGuarded([&] { scheduler_.Tick(*this); });
+    RunGuarded([&] { scheduler_.Tick(*this); }, [this] { return LineTitle(comPort11_.DeviceName()); });
 }
 
 void TMain_Form::DispatchFrame()

@@ -99,6 +99,12 @@ QString PortTarget(const QString& name)
     return QString::fromStdString(ResolvePortDevice(name.toStdString()));
 }
 
+QString LineTitle(const QString& name)
+{
+    const QString target = PortTarget(name);
+    return target.isEmpty() || target == name ? name : name + QStringLiteral(" \u2014 ") + target;
+}
+
 std::chrono::seconds RawLineSilenceLimit()
 {
     QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("zelt6380"),

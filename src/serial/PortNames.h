@@ -42,6 +42,11 @@ QString MappedPortUrl(const QString& name);
 // or the device path.
 QString PortTarget(const QString& name);
 
+// The port name and what it opens, "COM3 — rfc2217://ts-07:4001" or
+// "COM1 — /dev/ttyS0", so that an error about a line says which one; the
+// name alone when it is itself the address or path.
+QString LineTitle(const QString& name);
+
 // How long a raw network line may stay silent, from the settings file
 // (group "network", key "silence", seconds; 0 turns the limit off); 30 s
 // when not set.

@@ -20,22 +20,22 @@ void SetStandardErrorSink(std::function<void(const QString&)> sink)
     Sink() = std::move(sink);
 }
 
-void ShowStandardError(const QString& message)
+void ShowStandardError(const QString& message, const QString& title)
 {
     if (Sink()) {
         Sink()(message);
         return;
     }
-    QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), message, QMessageBox::Ok,
-                    QApplication::activeWindow());
+    QMessageBox box(QMessageBox::Critical, title.isEmpty() ? QApplication::applicationName() : title, message,
+                    QMessageBox::Ok, QApplication::activeWindow());
     box.exec();
 }
 
-void HandleException(const std::exception& e)
+void HandleException(const std::exception& e, const QString& title)
 {
     if (dynamic_cast<const EAbort*>(&e) != nullptr)
         return;
-    ShowStandardError(QString::fromLocal8Bit(e.what()));
+    ShowStandardError(QString::fromLocal8Bit(e.what()), title);
 }
 
 } // namespace zelt

@@ -1,5 +1,6 @@
 #include "serial/PortNames.h"
 
+#include <QSettings>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -66,6 +67,29 @@ TEST_F(PortNamesTest, TheDefaultFolderIsReadFromHomeAtEachCall)
     unsetenv("HOME");
     EXPECT_EQ(DefaultPortsFolder(), "");
     EXPECT_EQ(ResolvePortDevice("COM1"), "/dev/ttyS0");
+    if (home != nullptr)
+        setenv("HOME", saved.c_str(), 1);
+}
+
+// An error box about a line is titled with the name and what it opens.
+TEST_F(PortNamesTest, ALineTitleNamesThePortAndWhatItOpens)
+{
+    const char* home = std::getenv("HOME");
+    const std::string saved = home != nullptr ? home : "";
+    setenv("HOME", folder.c_str(), 1);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, QString::fromStdString(folder));
+    QSettings(QSettings::IniFormat, QSettings::UserScope, "zelt6380", "zelt6380")
+        .setValue("ports/COM3", "rfc2217://ts-07:4001");
+    const struct {
+        const char* name;
+        const char* title;
+    } cases[] = {
+        {"COM3", "COM3 \u2014 rfc2217://ts-07:4001"}, {"COM1", "COM1 \u2014 /dev/ttyS0"},
+        {"COM6", "COM6 \u2014 /dev/ttyUSB1"},           {"/dev/pts/4", "/dev/pts/4"},
+        {"tcp://h:4001", "tcp://h:4001"},               {"COM9", "COM9"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(LineTitle(QString::fromUtf8(c.name)).toStdString(), c.title) << c.name;
     if (home != nullptr)
         setenv("HOME", saved.c_str(), 1);
 }

@@ -1,14 +1,20 @@
 #include "ui/Panels.h"
 #include "ui/SettingButtons.h"
 #include "ui/SettingRow.h"
+#include "ui/StandardError.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 #include <QWidget>
+
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -62,6 +68,26 @@ TEST(WindowLayer, SettingButtonsInTheirOrderLeavingOutUnnamedOnes)
     EXPECT_EQ(buttons.defaults->text(), QStringLiteral("Default"));
     EXPECT_EQ(buttons.defaults->objectName(), QStringLiteral("BitBtn3"));
     EXPECT_EQ(layout->itemAt(2)->widget(), buttons.exit);
+}
+
+// An error about a line is titled with the line; any other with the program's name.
+TEST(WindowLayer, TheErrorBoxTakesTheTitleItIsGiven)
+{
+    const std::pair<QString, QString> cases[] = {
+        {QString(), QApplication::applicationName()},
+        {QStringLiteral("COM3 \u2014 rfc2217://ts-07:4001"), QStringLiteral("COM3 \u2014 rfc2217://ts-07:4001")},
+    };
+    for (const auto& [title, shown] : cases) {
+        QString seen;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            seen = box->windowTitle() + QLatin1Char('|') + box->text();
+            box->accept();
+        });
+        ShowStandardError(QStringLiteral("Connection refused"), title);
+        EXPECT_EQ(seen, shown + QStringLiteral("|Connection refused"));
+    }
 }
 
 } // namespace
