@@ -14,8 +14,17 @@ namespace zelt {
 
 namespace {
 
+// Whether a request asks for its connection to be closed after the reply:
+// HTTP/1.0 or "Connection: close". The HTTP server keeps every connection open.
+bool AsksToClose(const QByteArray& request)
+{
+    const qsizetype lineEnd = request.indexOf("\r\n");
+    return request.left(lineEnd).endsWith(" HTTP/1.0") || request.toLower().contains("\r\nconnection: close\r\n");
+}
+
 // Hands the HTTP server its connections with an idle timer each: restarted
 // by every byte read or written, it closes the connection once it runs out.
+// A client that asks for it is closed once its reply is written.
 class TimedTcpServer : public QTcpServer {
 public:
     using QTcpServer::QTcpServer;
@@ -32,6 +41,15 @@ public:
         connect(socket, &QTcpSocket::readyRead, idle, qOverload<>(&QTimer::start));
         connect(socket, &QTcpSocket::bytesWritten, idle, qOverload<>(&QTimer::start));
         idle->start();
+        // Connected before the HTTP server's own handler, so the request is still unread here.
+        connect(socket, &QTcpSocket::readyRead, socket, [socket] {
+            if (AsksToClose(socket->peek(socket->bytesAvailable())))
+                socket->setProperty("closeAfterReply", true);
+        });
+        connect(socket, &QTcpSocket::bytesWritten, socket, [socket] {
+            if (socket->property("closeAfterReply").toBool() && socket->bytesToWrite() == 0)
+                socket->disconnectFromHost();
+        });
         return socket;
     }
 };

@@ -1,0 +1,165 @@
+// The exporter program as a service: idle clients, IPv6, reloads, its own
+// process figures.
+
+#include "common/Loopback.h"
+#include "exporter/MetricsServer.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <netdb.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#include <zlib.h>
+
+namespace zelt {
+namespace {
+
+// A connected socket to host:port, -1 when none.
+int Connect(const char* host, int port)
+{
+    addrinfo hints{};
+    hints.ai_flags = AI_NUMERICHOST;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    if (getaddrinfo(host, std::to_string(port).c_str(), &hints, &found) != 0)
+        return -1;
+    int fd = socket(found->ai_family, SOCK_STREAM, 0);
+    if (connect(fd, found->ai_addr, found->ai_addrlen) != 0) {
+        close(fd);
+        fd = -1;
+    }
+    freeaddrinfo(found);
+    return fd;
+}
+
+QByteArray Get(const char* host, int port)
+{
+    const int fd = Connect(host, port);
+    QByteArray reply;
+    const char request[] = "GET /metrics HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n";
+    if (fd >= 0 && write(fd, request, sizeof request - 1) == sizeof request - 1)
+        for (char buffer[65536]; const ssize_t n = read(fd, buffer, sizeof buffer);) {
+            if (n < 0)
+                break;
+            reply.append(buffer, n);
+        }
+    close(fd);
+    return reply;
+}
+
+class Exporter {
+public:
+    explicit Exporter(const QByteArray& config, QString listen = {})
+    {
+        Configure(config);
+        port_ = test::FreePort();
+        if (listen.isEmpty())
+            listen = "127.0.0.1:" + QString::number(port_);
+        process_.setReadChannel(QProcess::StandardError);
+        process_.start(QCoreApplication::applicationDirPath() + "/../zelt6380-exporter",
+                       {"--config", dir_.filePath("e.conf"), "--listen", listen.arg(port_)});
+        EXPECT_TRUE(WaitForLog("metrics on port"));
+    }
+    ~Exporter()
+    {
+        process_.terminate();
+        EXPECT_TRUE(process_.waitForFinished(10000));
+        EXPECT_EQ(process_.exitCode(), 0);
+    }
+    void Configure(const QByteArray& text)
+    {
+        QFile file(dir_.filePath("e.conf"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(text);
+    }
+    bool WaitForLog(const QByteArray& text)
+    {
+        while (!log_.contains(text) && process_.waitForReadyRead(20000))
+            log_ += process_.readAllStandardError();
+        log_ += process_.readAllStandardError();
+        return log_.contains(text);
+    }
+    void Signal(int number) { ::kill(static_cast<pid_t>(process_.processId()), number); }
+    int port_ = 0;
+    QByteArray log_;
+
+private:
+    QTemporaryDir dir_;
+    QProcess process_;
+};
+
+TEST(ExporterService, TenIdleClientsBlindNoScrapeAndAnIdleOneIsClosed)
+{
+    Exporter exporter("; no plants yet\n");
+    EXPECT_TRUE(exporter.WaitForLog("no plants in"));
+    std::vector<int> idle;
+    for (int i = 0; i < 10; ++i)
+        idle.push_back(Connect("127.0.0.1", exporter.port_));
+    QElapsedTimer took;
+    took.start();
+    const QByteArray reply = Get("127.0.0.1", exporter.port_);
+    EXPECT_LT(took.elapsed(), std::chrono::milliseconds(MetricsServer::IdleTimeout).count());
+    for (const char* family : {"zelt_exporter_build_info{version=", "\nprocess_cpu_seconds_total ",
+                               "\nprocess_resident_memory_bytes ", "\nprocess_open_fds ",
+                               "\nprocess_start_time_seconds "})
+        EXPECT_TRUE(reply.contains(family)) << family;
+    // The idle ones are dropped after the timeout, not before.
+    char byte;
+    EXPECT_EQ(read(idle[0], &byte, 1), 0);
+    EXPECT_GE(took.elapsed(), std::chrono::milliseconds(MetricsServer::IdleTimeout).count() - 1000);
+    for (int fd : idle)
+        close(fd);
+}
+
+TEST(ExporterService, ServesOnIpv6Literal)
+{
+    Exporter exporter("", "[::1]:%1");
+    EXPECT_TRUE(Get("::1", exporter.port_).contains("zelt_exporter_build_info"));
+    EXPECT_TRUE(Get("127.0.0.1", exporter.port_).isEmpty());
+}
+
+TEST(ExporterService, HangupReloadsAndABadFileKeepsTheRunningOne)
+{
+    Exporter exporter("[plant-a]\nline = /dev/null/a\n");
+    EXPECT_TRUE(Get("127.0.0.1", exporter.port_).contains("zelt_plant_up{plant=\"a\"} 0"));
+    exporter.Configure("[plant-b]\nline = /dev/null/b\nline = /dev/null/c\n");
+    exporter.Signal(SIGHUP);
+    EXPECT_TRUE(exporter.WaitForLog("keeping the previous configuration"));
+    EXPECT_TRUE(exporter.log_.contains("e.conf:3: key line given twice")) << exporter.log_.toStdString();
+    EXPECT_TRUE(Get("127.0.0.1", exporter.port_).contains("{plant=\"a\"}"));
+    exporter.Configure("[plant-b]\nline = /dev/null/b\n");
+    exporter.Signal(SIGHUP);
+    EXPECT_TRUE(exporter.WaitForLog("reloaded"));
+    const QByteArray reply = Get("127.0.0.1", exporter.port_);
+    EXPECT_TRUE(reply.contains("{plant=\"b\"}"));
+    EXPECT_FALSE(reply.contains("{plant=\"a\"}"));
+}
+
+TEST(ExporterService, GzipInflatesToTheInput)
+{
+    QByteArray text;
+    for (int i = 0; i < 1000; ++i)
+        text += "zelt_plant_up{plant=\"p" + QByteArray::number(i) + "\"} 1\n";
+    const QByteArray packed = Gzip(text);
+    ASSERT_TRUE(packed.startsWith("\x1f\x8b"));
+    z_stream stream{};
+    ASSERT_EQ(inflateInit2(&stream, 15 + 16), Z_OK);
+    QByteArray out(text.size() + 1, '\0');
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(packed.data()));
+    stream.avail_in = static_cast<uInt>(packed.size());
+    stream.next_out = reinterpret_cast<Bytef*>(out.data());
+    stream.avail_out = static_cast<uInt>(out.size());
+    EXPECT_EQ(inflate(&stream, Z_FINISH), Z_STREAM_END);
+    out.resize(static_cast<qsizetype>(stream.total_out));
+    inflateEnd(&stream);
+    EXPECT_EQ(out, text);
+    EXPECT_LT(packed.size(), text.size() / 4);
+}
+
+} // namespace
+} // namespace zelt
