@@ -5,7 +5,9 @@
 // IdleTimeout is closed. Each scrape collects every registered collectable
 // and serves the text format, gzipped when the client accepts it.
 
+#include "exporter/BasicAuth.h"
 #include "exporter/ListenAddress.h"
+#include "exporter/WebConfig.h"
 
 #include <QHttpServer>
 #include <QTcpServer>
@@ -14,6 +16,7 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace zelt {
@@ -24,6 +27,9 @@ public:
 
     explicit MetricsServer(QObject* parent = nullptr);
 
+    // TLS and basic authentication as web configures them, before Listen.
+    // Throws WebConfigError for a certificate, key or CA file it cannot load.
+    void Secure(const WebConfig& web);
     // Throws ListenError when the address cannot be bound; returns the port.
     quint16 Listen(const ListenAddress& where);
     void Add(std::shared_ptr<prometheus::Collectable> collectable);
@@ -34,6 +40,8 @@ public:
 
 private:
     QHttpServer http_;
+    std::optional<WebConfig> tls_;
+    std::optional<BasicAuth> auth_;
     std::vector<std::shared_ptr<prometheus::Collectable>> collectables_;
 };
 

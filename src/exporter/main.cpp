@@ -65,8 +65,13 @@ int main(int argc, char** argv)
     const QCommandLineOption listenOption(QStringLiteral("listen"),
                                           QStringLiteral("Address and port of the metrics server."),
                                           QStringLiteral("[ADDR]:PORT"), QStringLiteral(":9380"));
+    const QCommandLineOption webOption(QStringLiteral("web.config.file"),
+                                       QStringLiteral("TLS and basic authentication of the metrics server "
+                                                      "(Prometheus exporter web configuration)."),
+                                       QStringLiteral("FILE"));
     parser.addOption(configOption);
     parser.addOption(listenOption);
+    parser.addOption(webOption);
     if (!parser.parse(app.arguments()) || !parser.positionalArguments().isEmpty()) {
         std::fprintf(stderr, "zelt6380-exporter: %s (see --help)\n",
                      parser.positionalArguments().isEmpty() ? qPrintable(parser.errorText())
@@ -90,6 +95,13 @@ int main(int argc, char** argv)
     auto fleet = std::make_unique<zelt::Fleet>(config);
     const auto process = std::make_shared<zelt::ProcessCollector>();
     zelt::MetricsServer server;
+    try {
+        if (parser.isSet(webOption))
+            server.Secure(zelt::ReadWebConfig(parser.value(webOption)));
+    } catch (const zelt::WebConfigError& e) {
+        std::fprintf(stderr, "zelt6380-exporter: %s\n", e.what());
+        return 2;
+    }
     try {
         const quint16 port = server.Listen(listen);
         std::fprintf(stderr, "zelt6380-exporter: metrics on port %d\n", port);
