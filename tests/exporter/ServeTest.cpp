@@ -5,10 +5,12 @@
 #include "exporter/MetricsServer.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <netdb.h>
@@ -54,15 +56,15 @@ QByteArray Get(const char* host, int port)
 
 class Exporter {
 public:
-    explicit Exporter(const QByteArray& config, QString listen = {})
+    explicit Exporter(const QByteArray& config, QString listen = {}, const QStringList& more = {})
     {
         Configure(config);
         port_ = test::FreePort();
         if (listen.isEmpty())
-            listen = "127.0.0.1:" + QString::number(port_);
+            listen = "127.0.0.1:%1";
         process_.setReadChannel(QProcess::StandardError);
         process_.start(QCoreApplication::applicationDirPath() + "/../zelt6380-exporter",
-                       {"--config", dir_.filePath("e.conf"), "--listen", listen.arg(port_)});
+                       QStringList{"--config", dir_.filePath("e.conf"), "--listen", listen.arg(port_)} + more);
         EXPECT_TRUE(WaitForLog("metrics on port"));
     }
     ~Exporter()
@@ -138,6 +140,74 @@ TEST(ExporterService, HangupReloadsAndABadFileKeepsTheRunningOne)
     const QByteArray reply = Get("127.0.0.1", exporter.port_);
     EXPECT_TRUE(reply.contains("{plant=\"b\"}"));
     EXPECT_FALSE(reply.contains("{plant=\"a\"}"));
+}
+
+// Runs a program to its end; its exit status, its output in output.
+int RunToEnd(const QString& program, const QStringList& args, QByteArray* output = nullptr)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, args);
+    process.waitForFinished(60000);
+    if (output)
+        *output = process.readAll();
+    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}
+
+TEST(ExporterService, PrometheusScrapesOverHttpsWithBasicAuth)
+{
+    // The packaged example beside a certificate made here.
+    const QTemporaryDir dir;
+    const QString web = dir.filePath("web-config.yml");
+    ASSERT_TRUE(QFile::copy(ZELT_TEST_SOURCE_DIR "/../../packaging/exporter/web-config.yml", web));
+    ASSERT_EQ(RunToEnd("openssl", {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj", "/CN=127.0.0.1",
+                              "-addext", "subjectAltName=IP:127.0.0.1", "-keyout",
+                              dir.filePath("zelt6380-exporter.key"), "-out", dir.filePath("zelt6380-exporter.crt")}),
+              0);
+    QByteArray said;
+    EXPECT_EQ(RunToEnd("promtool", {"check", "web-config", web}, &said), 0) << said.toStdString();
+
+    Exporter exporter("", {}, {"--web.config.file", web});
+    const QString url = QString("https://127.0.0.1:%1/metrics").arg(exporter.port_);
+    const QString ca = dir.filePath("zelt6380-exporter.crt");
+    const auto status = [&](const QStringList& args) {
+        QByteArray code;
+        RunToEnd("curl", QStringList{"-s", "-o", "/dev/null", "-w", "%{http_code}", "--max-time", "10", "--cacert", ca} +
+                        args,
+            &code);
+        return code;
+    };
+    EXPECT_EQ(status({"-u", "prometheus:example", url}), "200");
+    EXPECT_EQ(status({"-u", "prometheus:exampl", url}), "401");
+    EXPECT_EQ(status({url}), "401");
+    EXPECT_EQ(status({QString(url).replace("https", "http")}), "000"); // no plain HTTP
+
+    const int promPort = test::FreePort();
+    QFile prom(dir.filePath("prometheus.yml"));
+    ASSERT_TRUE(prom.open(QIODevice::WriteOnly));
+    prom.write(QString("global:\n  scrape_interval: 1s\nscrape_configs:\n  - job_name: zelt6380\n    scheme: https\n"
+                       "    tls_config:\n      ca_file: %1\n    basic_auth:\n      username: prometheus\n"
+                       "      password: example\n    static_configs:\n      - targets: ['127.0.0.1:%2']\n")
+                   .arg(ca)
+                   .arg(exporter.port_)
+                   .toUtf8());
+    prom.close();
+    QProcess prometheus;
+    prometheus.setProcessChannelMode(QProcess::MergedChannels);
+    prometheus.setStandardOutputFile(dir.filePath("prometheus.log"));
+    prometheus.start("prometheus", {"--config.file=" + prom.fileName(), "--storage.tsdb.path=" + dir.filePath("data"),
+                                    "--web.listen-address=127.0.0.1:" + QString::number(promPort)});
+    const QString query =
+        QString("http://127.0.0.1:%1/api/v1/query?query=zelt_exporter_build_info").arg(promPort);
+    bool scraped = false;
+    for (QDeadlineTimer deadline(60000); !scraped && !deadline.hasExpired(); QThread::msleep(500)) {
+        QByteArray reply;
+        RunToEnd("curl", {"-s", query}, &reply);
+        scraped = reply.contains("\"job\":\"zelt6380\"") && reply.contains(",\"1\"]");
+    }
+    EXPECT_TRUE(scraped);
+    prometheus.terminate();
+    prometheus.waitForFinished(10000);
 }
 
 TEST(ExporterService, GzipInflatesToTheInput)

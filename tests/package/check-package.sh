@@ -50,7 +50,7 @@ for path in ./usr/bin/zelt6380-exporter ./etc/zelt6380/zelt6380-exporter.conf \
     ./usr/lib/systemd/system/zelt6380-exporter.service ./usr/share/man/man1/zelt6380-exporter.1.gz \
     ./usr/share/zelt6380-exporter/zelt6380-rules.yml ./usr/share/zelt6380-exporter/zelt6380-dashboard.json \
     ./usr/share/doc/zelt6380-exporter/copyright ./usr/share/doc/zelt6380-exporter/changelog.gz \
-    ./usr/share/doc/zelt6380-exporter/README; do
+    ./usr/share/doc/zelt6380-exporter/README ./usr/share/doc/zelt6380-exporter/examples/web-config.yml; do
   grep -qxF "$path" <<<"$exporter_contents" || fail "$path is not in the exporter package"
 done
 # The configuration survives upgrades as the administrator edited it, and
