@@ -39,11 +39,13 @@ void Arm(QTcpSocket* socket)
     QObject::connect(socket, &QTcpSocket::readyRead, idle, qOverload<>(&QTimer::start));
     QObject::connect(socket, &QTcpSocket::bytesWritten, idle, qOverload<>(&QTimer::start));
     idle->start();
-    // Connected before the HTTP server's own handler, so the request is still unread here.
-    QObject::connect(socket, &QTcpSocket::readyRead, socket, [socket] {
+    // Looked at before the HTTP server reads it: the request may be here already.
+    const auto lookAtRequest = [socket] {
         if (AsksToClose(socket->peek(socket->bytesAvailable())))
             socket->setProperty("closeAfterReply", true);
-    });
+    };
+    lookAtRequest();
+    QObject::connect(socket, &QTcpSocket::readyRead, socket, lookAtRequest);
     QObject::connect(socket, &QTcpSocket::bytesWritten, socket, [socket] {
         if (socket->property("closeAfterReply").toBool() && socket->bytesToWrite() == 0)
             socket->disconnectFromHost();
