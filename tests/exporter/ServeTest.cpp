@@ -39,12 +39,15 @@ int Connect(const char* host, int port)
     return fd;
 }
 
-QByteArray Get(const char* host, int port)
+// The reply to a request that asks for the connection to be closed after it,
+// by HTTP/1.0 or by its header.
+QByteArray Get(const char* host, int port, bool http10 = false)
 {
     const int fd = Connect(host, port);
     QByteArray reply;
-    const char request[] = "GET /metrics HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n";
-    if (fd >= 0 && write(fd, request, sizeof request - 1) == sizeof request - 1)
+    const QByteArray request = http10 ? "GET /metrics HTTP/1.0\r\n\r\n"
+                                      : "GET /metrics HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n";
+    if (fd >= 0 && write(fd, request.data(), request.size()) == request.size())
         for (char buffer[65536]; const ssize_t n = read(fd, buffer, sizeof buffer);) {
             if (n < 0)
                 break;
@@ -105,6 +108,7 @@ TEST(ExporterService, TenIdleClientsBlindNoScrapeAndAnIdleOneIsClosed)
     QElapsedTimer took;
     took.start();
     const QByteArray reply = Get("127.0.0.1", exporter.port_);
+    EXPECT_TRUE(Get("127.0.0.1", exporter.port_, true).contains("zelt_exporter_build_info"));
     EXPECT_LT(took.elapsed(), std::chrono::milliseconds(MetricsServer::IdleTimeout).count());
     for (const char* family : {"zelt_exporter_build_info{version=", "\nprocess_cpu_seconds_total ",
                                "\nprocess_resident_memory_bytes ", "\nprocess_open_fds ",
