@@ -2,6 +2,7 @@
 
 #include "serial/PortNames.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSettings>
@@ -46,6 +47,39 @@ std::map<std::string, std::string> ReadLabels(const QString& group, const QStrin
     return labels;
 }
 
+// QSettings merges a group or key given twice without a word: such a file
+// is refused here, naming the line.
+void RefuseRepeats(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        Refuse(QStringLiteral("%1: cannot read the file").arg(path));
+    std::map<QString, int> groups; // group -> line it starts on
+    QString group;
+    std::map<QString, int> keys; // of the current group
+    int number = 0;
+    while (!file.atEnd()) {
+        ++number;
+        const QString line = QString::fromUtf8(file.readLine()).trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1Char(';')) || line.startsWith(QLatin1Char('#')))
+            continue;
+        if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
+            group = line.mid(1, line.size() - 2).trimmed();
+            const auto [at, added] = groups.emplace(group, number);
+            if (!added)
+                Refuse(QStringLiteral("%1:%2: [%3] given twice (first on line %4)")
+                           .arg(path).arg(number).arg(group).arg(at->second));
+            keys.clear();
+            continue;
+        }
+        const QString key = line.left(line.indexOf(QLatin1Char('='))).trimmed();
+        const auto [at, added] = keys.emplace(key, number);
+        if (!added)
+            Refuse(QStringLiteral("%1:%2: key %3 given twice in [%4] (first on line %5)")
+                       .arg(path).arg(number).arg(key, group).arg(at->second));
+    }
+}
+
 bool IsLine(const QString& line)
 {
     return line.startsWith(QLatin1Char('/')) || ParseNetworkLine(line).has_value();
@@ -57,6 +91,7 @@ ExporterConfig ReadExporterConfig(const QString& path)
 {
     if (!QFileInfo(path).isReadable())
         Refuse(QStringLiteral("%1: cannot read the file").arg(path));
+    RefuseRepeats(path);
     QSettings file(path, QSettings::IniFormat);
     if (file.status() != QSettings::NoError)
         Refuse(QStringLiteral("%1: not an INI file").arg(path));
@@ -93,8 +128,6 @@ ExporterConfig ReadExporterConfig(const QString& path)
                        .arg(group, QString::fromStdString(config.plants.front().name)));
         config.plants.push_back(std::move(plant));
     }
-    if (config.plants.empty())
-        Refuse(QStringLiteral("%1: no [plant-NAME] group").arg(path));
     return config;
 }
 

@@ -32,7 +32,9 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Throws ConfigError for a file that cannot be read, has no plant, a plant
+// A file without any plant is accepted: the exporter then serves only its
+// own metrics. Throws ConfigError for a file that cannot be read, a group or
+// a key of a group given twice, a plant
 // without a line or with a line that is neither a path nor a network URL,
 // a key or group it does not know, a label name Prometheus does not accept
 // or that the exporter uses itself, or plants with differing label names.

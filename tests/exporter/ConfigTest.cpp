@@ -1,6 +1,7 @@
 // The configuration file: plants, lines and labels, and the files refused.
 
 #include "exporter/ExporterConfig.h"
+#include "exporter/ListenAddress.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -30,7 +31,10 @@ TEST(ExporterConfig, AcceptsPlantsWithOneLabelSetAndRefusesTheRest)
         {"[plant-a]\nline = COM1\n", "line must be"},
         {"[plant-a]\nline = /dev/ttyS0\nbaud = 9600\n", "unknown key"},
         {"[north]\nline = /dev/ttyS0\n", "not a [plant-NAME] group"},
-        {"; nothing\n", "no [plant-NAME] group"},
+        {"; nothing\n", nullptr},
+        {"[plant-a]\nline = /dev/ttyS0\n\n[plant-a]\n", ":4: [plant-a] given twice (first on line 1)"},
+        {"[plant-a]\nline = /dev/ttyS0\n[plant-b]\n; x\nline = /dev/ttyS1\nline=/dev/ttyS2\n",
+         ":6: key line given twice in [plant-b] (first on line 5)"},
     };
     const QTemporaryDir dir;
     const QString path = dir.filePath("exporter.conf");
@@ -55,6 +59,33 @@ TEST(ExporterConfig, AcceptsPlantsWithOneLabelSetAndRefusesTheRest)
         }
     }
     EXPECT_THROW(ReadExporterConfig(dir.filePath("missing.conf")), ConfigError);
+}
+
+TEST(ExporterListen, TakesAddressLiteralsAndRefusesTheRest)
+{
+    const struct {
+        const char* listen;
+        const char* address; // null when refused
+        quint16 port;
+    } rows[] = {
+        {":9380", "::", 9380},         {"127.0.0.1:0", "127.0.0.1", 0}, {"[::1]:65535", "::1", 65535},
+        {"[::]:9380", "::", 9380},     {":65536", nullptr, 0},          {":+5", nullptr, 0},
+        {"9380", nullptr, 0},          {"::1:9380", nullptr, 0},        {"[127.0.0.1]:9380", nullptr, 0},
+        {"localhost:9380", nullptr, 0}, {"[::1:9380", nullptr, 0},      {"10.0.0.1:", nullptr, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.listen);
+        try {
+            const ListenAddress parsed = ParseListenAddress(row.listen);
+            ASSERT_NE(row.address, nullptr);
+            EXPECT_EQ(parsed.port, row.port);
+            const bool any = parsed.address == QHostAddress(QHostAddress::Any);
+            EXPECT_EQ(any ? QStringLiteral("::") : parsed.address.toString(), row.address);
+            EXPECT_EQ(any, QByteArray(row.listen).startsWith(':'));
+        } catch (const ListenError&) {
+            EXPECT_EQ(row.address, nullptr);
+        }
+    }
 }
 
 } // namespace

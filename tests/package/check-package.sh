@@ -50,14 +50,30 @@ for path in ./usr/bin/zelt6380-exporter ./etc/zelt6380/zelt6380-exporter.conf \
     ./usr/lib/systemd/system/zelt6380-exporter.service ./usr/share/man/man1/zelt6380-exporter.1.gz \
     ./usr/share/zelt6380-exporter/zelt6380-rules.yml ./usr/share/zelt6380-exporter/zelt6380-dashboard.json \
     ./usr/share/doc/zelt6380-exporter/copyright ./usr/share/doc/zelt6380-exporter/changelog.gz \
-    ./usr/share/doc/zelt6380-exporter/README; do
+    ./usr/share/doc/zelt6380-exporter/README ./usr/share/doc/zelt6380-exporter/examples/web-config.yml; do
   grep -qxF "$path" <<<"$exporter_contents" || fail "$path is not in the exporter package"
 done
 # The configuration survives upgrades as the administrator edited it, and
 # no maintainer script enables the service.
 dpkg-deb -I "$exporter_deb" conffiles | grep -qxF /etc/zelt6380/zelt6380-exporter.conf ||
   fail "the exporter's configuration is not a conffile"
-dpkg-deb -I "$exporter_deb" postinst >/dev/null 2>&1 && fail "the exporter package has a postinst"
+# The maintainer scripts record the service's state, restart it on upgrade
+# only when it runs, and forget it on purge; none enables or starts it.
+for script in postinst postrm prerm; do
+  text=$(dpkg-deb -I "$exporter_deb" "$script") || fail "the exporter package has no $script"
+  for verb in $(grep -v '^[[:space:]]*#' <<<"$text" |
+    grep -oE '(deb-systemd-helper|deb-systemd-invoke|systemctl)( --[a-z]+)* [a-z-]+' | awk '{print $NF}'); do
+    case "$script $verb" in
+      "postinst update-state" | "postinst try-restart" | "postinst daemon-reload" | "postrm daemon-reload" | \
+        "postrm purge" | "prerm stop") ;;
+      *) fail "the exporter's $script calls $verb on the service" ;;
+    esac
+  done
+done
+dpkg-deb -I "$exporter_deb" postinst | grep -q 'deb-systemd-helper update-state' ||
+  fail "the exporter's postinst does not record the service's state"
+dpkg-deb -I "$exporter_deb" postrm | grep -q 'deb-systemd-helper purge' ||
+  fail "the exporter's postrm does not purge the service's state"
 
 for package in "$deb" "$exporter_deb"; do
   # Every program has its manual page.
