@@ -36,6 +36,10 @@ TEST(Startup, OnlyTheMainWindowIsShownInItsStartState)
     EXPECT_EQ(frmADSetting, windows.adSetting.get());
     EXPECT_EQ(frmAlarm, windows.alarm.get());
     EXPECT_EQ(Form1, windows.form1.get());
+    const QWidget* created[] = {windows.comPort.get(), windows.setting.get(), windows.initial.get(),
+                                windows.adSetting.get(), windows.alarm.get(), windows.form1.get()};
+    for (const QWidget* window : created)
+        EXPECT_NE(window, nullptr);
     EXPECT_NE(main.frmHistory(), nullptr);
     EXPECT_NE(main.frmHistList(), nullptr);
     EXPECT_EQ(main.windowTitle(), QStringLiteral("ZELT-6380A (V2.0 2014/07/03)"));
