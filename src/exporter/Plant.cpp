@@ -1,8 +1,8 @@
 #include "exporter/Plant.h"
 
+#include "core/Abort.h"
 #include "exporter/FleetCollector.h"
 #include "protocol/SchedulerDispatch.h"
-#include "serial/Abort.h"
 #include "serial/ComDevice.h"
 #include "serial/NetConnector.h"
 #include "serial/PortNames.h"

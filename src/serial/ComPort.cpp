@@ -1,6 +1,6 @@
 #include "serial/ComPort.h"
 
-#include "serial/Abort.h"
+#include "core/Abort.h"
 #include "serial/ComDevice.h"
 #include "serial/ComPortImpl.h"
 #include "serial/ComThread.h"

@@ -1,11 +1,11 @@
 #include "status/RectifierStatus.h"
 
+#include "core/Rgb.h"
 #include "protocol/FieldText.h"
 #include "status/StatusView.h"
 #include "status/StatusSnapshot.h"
 #include "status/TestDates.h"
 #include "status/TestAlertWindow.h"
-#include "status/Rgb.h"
 
 #include <QTimer>
 

@@ -4,7 +4,7 @@
 // status pages. The main window's status area is the widget implementation;
 // the interface itself needs no widgets, so a decoder can run headless.
 
-#include "status/Rgb.h"
+#include "core/Rgb.h"
 
 #include <string>
 #include <string_view>

@@ -3,7 +3,7 @@
 // Where the status record decoder raises the battery test alert. The alert
 // window itself belongs to the battery test windows.
 
-#include "status/Rgb.h"
+#include "core/Rgb.h"
 
 #include <string>
 

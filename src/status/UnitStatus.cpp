@@ -1,9 +1,9 @@
 #include "status/UnitStatus.h"
 
+#include "core/Rgb.h"
 #include "protocol/FieldText.h"
 #include "status/StatusView.h"
 #include "status/StatusSnapshot.h"
-#include "status/Rgb.h"
 
 namespace zelt {
 

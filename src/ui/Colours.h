@@ -2,7 +2,7 @@
 
 // The console's colours: lamp states, window, panel and label backgrounds.
 
-#include "status/Rgb.h"
+#include "core/Rgb.h"
 
 #include <QColor>
 

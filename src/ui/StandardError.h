@@ -4,7 +4,7 @@
 // (slots, timer ticks, the serial event dispatch) runs its work through
 // RunGuarded, so that no exception ever crosses Qt's event loop.
 
-#include "serial/Abort.h"
+#include "core/Abort.h"
 
 #include <QString>
 #include <exception>
