@@ -62,6 +62,8 @@ TEST_F(HistoryFixture, ExportAfterThreeRecordsWritesTheGridAsTheSheet)
     // Fitted to the longest text: the date column is wider than an F/N column.
     EXPECT_GT(xls.widths[QStringLiteral("1")].toInt(), xls.widths[QStringLiteral("11")].toInt());
     EXPECT_EQ(messages.size(), 1u); // the last record's message only
+    // The sheet opens at A1, with grid lines.
+    EXPECT_EQ(xls.view, (QJsonArray{0, 0, 1}));
 }
 
 TEST_F(HistoryFixture, AnExportThatCannotBeWrittenShowsTheWarningWithTheReason)
@@ -141,6 +143,25 @@ TEST(XlsWorkbook, EveryTextComesBackWhole)
     ASSERT_EQ(xls.rows, 30);
     for (int i = 0; i < 300; ++i)
         EXPECT_EQ(xls.At(i / 10, i % 10).text, texts[static_cast<std::size_t>(i)]) << i;
+}
+
+TEST(XlsWorkbook, CellsOutsideTheSheetAreRefused)
+{
+    struct Case {
+        int row, col;
+        bool refused;
+    };
+    const Case cases[] = {{65535, 255, false}, {65536, 0, true}, {0, 256, true}, {-1, 0, true}, {0, -1, true}};
+    for (const Case& c : cases) {
+        XlsSheet sheet(QStringLiteral("Sheet1"));
+        bool refused = false;
+        try {
+            sheet.SetNumber(c.row, c.col, 1);
+        } catch (const std::invalid_argument&) {
+            refused = true;
+        }
+        EXPECT_EQ(refused, c.refused) << c.row << "," << c.col;
+    }
 }
 
 TEST(XlsWorkbook, ASmallSheetIsPaddedOutOfTheMiniStream)

@@ -14,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QKeyEvent>
 #include <QTimer>
 #include <QToolButton>
 
@@ -68,6 +69,17 @@ TEST_F(HistoryFixture, AcronymsShowsTheListExactly)
     EXPECT_EQ(lines[31], QStringLiteral(" cfg : Shelf Configuration Fail"));
     EXPECT_EQ(lines[38], QString());
     EXPECT_EQ(lines[40], QStringLiteral("       "));
+}
+
+// Enter in the file name field is no click on a button of the strip.
+TEST_F(HistoryFixture, EnterInTheWindowOpensNoAcronymList)
+{
+    window->show();
+    window->edtFileName()->setFocus();
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(window->edtFileName(), &enter);
+    EXPECT_FALSE(list.isVisible());
+    EXPECT_TRUE(window->isVisible());
 }
 
 // The picked file goes to the program registered for text/plain only when
@@ -130,3 +142,20 @@ TEST_F(HistoryFixture, OpenFileStartsTheTextEditorOnPlainTextOnly)
     EXPECT_EQ(log.readAll(), "--view " + desktop.Path(QStringLiteral("log.txt")).toLocal8Bit() + "\n");
 }
 
+
+// Cells just outside the grid read as empty and ignore writes; the edge
+// cells inside take them.
+TEST(StringGrid, WritesOutsideTheGridAreIgnored)
+{
+    TStringGrid grid(3, 4);
+    const std::pair<int, int> outside[] = {{-1, 0}, {0, -1}, {3, 0}, {0, 4}, {3, 1}, {1, 4}};
+    for (const auto& [col, row] : outside) {
+        grid.SetCell(col, row, QStringLiteral("x"));
+        EXPECT_TRUE(grid.Cell(col, row).isEmpty()) << col << "," << row;
+    }
+    const std::pair<int, int> edges[] = {{0, 0}, {2, 0}, {0, 3}, {2, 3}};
+    for (const auto& [col, row] : edges) {
+        grid.SetCell(col, row, QStringLiteral("e"));
+        EXPECT_EQ(grid.Cell(col, row), QStringLiteral("e")) << col << "," << row;
+    }
+}

@@ -24,6 +24,7 @@ struct XlsContent {
     int columns = 0;
     std::vector<std::vector<XlsCell>> cells;
     QJsonObject widths;
+    QJsonArray view; // first row and column in view, grid lines shown
     QString error;
 
     const XlsCell& At(int row, int col) const { return cells.at(static_cast<std::size_t>(row)).at(static_cast<std::size_t>(col)); }
@@ -44,6 +45,7 @@ inline XlsContent ReadXls(const QString& path)
     content.rows = json[QStringLiteral("nrows")].toInt();
     content.columns = json[QStringLiteral("ncols")].toInt();
     content.widths = json[QStringLiteral("widths")].toObject();
+    content.view = json[QStringLiteral("view")].toArray();
     for (const QJsonValue row : json[QStringLiteral("cells")].toArray()) {
         std::vector<XlsCell> cells;
         for (const QJsonValue cell : row.toArray()) {

@@ -1,6 +1,6 @@
 """Reads a legacy spreadsheet workbook with xlrd and prints its first sheet
 as JSON: every cell as [type, shown text, number format], the column widths,
-the row and column counts. Dates and times are shown through their format."""
+the row and column counts, and where the view opens. Dates and times are shown through their format."""
 import json
 import sys
 
@@ -29,5 +29,6 @@ for r in range(sheet.nrows):
         row.append([cell.ctype, shown(book, cell, fmt), fmt])
     cells.append(row)
 widths = {str(c): info.width for c, info in sheet.colinfo_map.items()}
+view = [sheet.first_visible_rowx, sheet.first_visible_colx, sheet.show_grid_lines]
 json.dump({"sheets": book.nsheets, "nrows": sheet.nrows, "ncols": sheet.ncols, "cells": cells,
-           "widths": widths}, sys.stdout, ensure_ascii=True)
+           "widths": widths, "view": view}, sys.stdout, ensure_ascii=True)
