@@ -247,6 +247,25 @@ TEST_F(NetworkPortTest, AStreamingServerCannotHoldTheConsole)
     EXPECT_EQ(errors, QStringList {"The terminal server sends faster than a 57600 bit/s line: wrong port?"});
 }
 
+// A raw line falls silent while a read waits on the window's thread: the
+// read meets the end first and tells it in the line's own words, once.
+TEST_F(NetworkPortTest, ASilentLineMetByAWaitingReadIsOneErrorInItsOwnWords)
+{
+    Listener server;
+    QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("zelt6380"), QStringLiteral("zelt6380"))
+        .setValue(QStringLiteral("network/silence"), 1);
+    MapCom3("tcp://" + server.Address());
+    Open();
+    const int peer = server.Accept();
+    char byte = 0;
+    RunGuarded([&] { port.Read(&byte, 1, true); });
+    EXPECT_TRUE(WaitUntil([&] { return !port.Active(); }));
+    Pump(100);
+    close(peer);
+    EXPECT_EQ(closes, 1);
+    EXPECT_EQ(errors, QStringList {"The terminal server sent nothing for 1 s"});
+}
+
 // A busy port: the server says so and closes, and the one error quotes it.
 TEST_F(NetworkPortTest, ABusyPortSaysSo)
 {

@@ -75,8 +75,9 @@ TEST(SocketDeviceTest, PartialWritesKeepEscapedIacWhole)
     close(pair[1]);
 }
 
-// Output the socket does not take waits, a NOP behind it; input waiting in
-// the device counts as readable, and a purge empties the socket too.
+// Output the socket does not take waits, a NOP behind it; a read takes no
+// more than it asks, input waiting in the device counts as readable, and a
+// purge empties the socket too.
 TEST(SocketDeviceTest, AFullSocketHoldsOutputAndPurgeEmptiesInput)
 {
     Pair pair(true, SocketTiming {SocketTiming().connectedAt, 100ms, 0ms});
@@ -99,10 +100,12 @@ TEST(SocketDeviceTest, AFullSocketHoldsOutputAndPurgeEmptiesInput)
     EXPECT_NE(wire.find("\xff\xf1"), std::string::npos);
     EXPECT_EQ(wire.find_first_not_of('b'), wire.find("\xff\xf1")); // the NOP after the data, never inside
     pair.Send("abc");
+    char first = 0;
+    EXPECT_EQ(pair.device->ReadSome(&first, 1, done), 0);
     int count = 0;
     pair.device->InputCount(count);
     EXPECT_EQ(pair.device->WaitReady(POLLIN, 0, ready), 0);
-    EXPECT_TRUE(count == 3 && ready);
+    EXPECT_TRUE(first == 'a' && done == 1 && count == 2 && ready);
     pair.Send("def");
     pair.device->PurgeInput();
     pair.device->InputCount(count);
@@ -110,22 +113,32 @@ TEST(SocketDeviceTest, AFullSocketHoldsOutputAndPurgeEmptiesInput)
 }
 
 // An idle Telnet line gets IAC NOP after the interval, not before, and
-// anything sent restarts it; a raw line gets nothing, and ends after the
-// silence limit unless bytes wait unread.
+// anything sent restarts it; a NOP to a server that has reset the line
+// fails and the loss shows at the next wait. A raw line gets nothing, and
+// ends after the silence limit unless bytes wait unread.
 TEST(SocketDeviceTest, AnIdleLineIsKeptOrEnded)
 {
     const SocketTiming timing {SocketTiming().connectedAt, 400ms, 1000ms};
-    Pair telnet(true, timing), silent(false, timing), unread(false, timing);
+    Pair telnet(true, timing), reset(true, timing), silent(false, timing), unread(false, timing);
+    const linger abort {1, 0};
+    setsockopt(reset.peer, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+    close(reset.peer);
+    reset.peer = -1;
     int next = 0;
     EXPECT_EQ(telnet.device->Service(next), 0);
     EXPECT_TRUE(next > 0 && next <= 400) << next;
     EXPECT_EQ(silent.device->Service(next), 0);
     EXPECT_TRUE(next > 400 && next <= 1000) << next;
     unread.Send("R");
-    std::this_thread::sleep_for(600ms);
+    int done = 0;
+    std::this_thread::sleep_for(300ms);
+    telnet.device->WriteSome("", 0, done); // sends nothing, so puts nothing off
+    std::this_thread::sleep_for(300ms);
     EXPECT_EQ(telnet.device->Service(next), 0);
     EXPECT_EQ(telnet.Received(), "\xff\xf1");
-    int done = 0;
+    EXPECT_EQ(reset.device->Service(next), 0);
+    bool ready = true;
+    EXPECT_EQ(reset.device->WaitReady(POLLIN, 1000, ready), ECONNRESET);
     std::this_thread::sleep_for(200ms);
     telnet.device->WriteSome("x", 1, done);
     std::this_thread::sleep_for(300ms); // 500 ms since the NOP, 300 since the write
