@@ -131,11 +131,7 @@ TEST(NetConnectorTest, EveryAddressIsTriedInTime)
 // first opens the line.
 TEST(NetConnectorTest, TheServersWordsAreTheError)
 {
-    const std::string ff("\xff", 1);
-    const auto answer = [&](char code, const std::string& v) { return ff + "\xfa\x2c" + code + v + ff + "\xf0"; };
-    const std::string agreement = "\xfd" + std::string(1, '\0') + ff + "\xfb" + std::string(1, '\0') + ff + "\xfd\x2c" +
-                                  answer('\x65', std::string("\0\0\xe1\0", 4)) + answer('\x66', "\x08") +
-                                  answer('\x67', "\x01") + answer('\x68', "\x01") + answer('\x69', "\x01");
+    const std::string agreement = Rfc2217Agreement();
     const struct {
         std::vector<std::string> said; // sent apart
         bool closes;
@@ -144,7 +140,7 @@ TEST(NetConnectorTest, TheServersWordsAreTheError)
                  {{"Welcome to\r\n\tport 7\r\n"}, false, "The terminal server did not negotiate the line: Welcome to port 7"},
                  {{"\x02R\x03"}, false, "Connection timed out"},
                  {{""}, true, "Connection reset by peer"},
-                 {{ff, agreement}, false, ""}};
+                 {{agreement.substr(0, 1), agreement.substr(1)}, false, ""}};
     for (const auto& c : cases) {
         Listener server;
         std::thread fake([&] {

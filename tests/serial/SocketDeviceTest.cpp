@@ -155,15 +155,12 @@ TEST(SocketDeviceTest, AnIdleLineIsKeptOrEnded)
 TEST(SocketDeviceTest, ATelnetOptionTurnedOffEndsTheLine)
 {
     Pair pair(true);
-    const std::string ff("\xff", 1);
-    auto answer = [&](char code, const std::string& v) { return ff + "\xfa\x2c" + code + v + ff + "\xf0"; };
-    pair.Send(ff + "\xfd" + '\0' + ff + "\xfb" + '\0' + ff + "\xfd\x2c" + answer('\x65', std::string("\0\0\xe1\0", 4)) +
-              answer('\x66', "\x08") + answer('\x67', "\x01") + answer('\x68', "\x01") + answer('\x69', "\x01") + "ab");
+    pair.Send(test::Rfc2217Agreement() + "ab");
     int count = 0, next = 0;
     pair.device->InputCount(count);
     EXPECT_EQ(count, 2);
     EXPECT_EQ(pair.device->Service(next), 0);
-    pair.Send(ff + "\xfe" + '\0');
+    pair.Send(std::string("\xff\xfe\0", 3));
     pair.device->InputCount(count);
     EXPECT_EQ(pair.device->Service(next), ECONNABORTED);
     EXPECT_EQ(pair.device->LostReason(), "The terminal server turned off binary transmission");
