@@ -114,16 +114,20 @@ TEST(SocketDeviceTest, AFullSocketHoldsOutputAndPurgeEmptiesInput)
 
 // An idle Telnet line gets IAC NOP after the interval, not before, and
 // anything sent restarts it; a NOP to a server that has reset the line
-// fails and the loss shows at the next wait. A raw line gets nothing, and
-// ends after the silence limit unless bytes wait unread.
+// fails and the loss shows at the next wait, a reset met by a read is the
+// error of the next write. A raw line gets nothing, and ends after the
+// silence limit unless bytes wait unread.
 TEST(SocketDeviceTest, AnIdleLineIsKeptOrEnded)
 {
     const SocketTiming timing {SocketTiming().connectedAt, 400ms, 1000ms};
-    Pair telnet(true, timing), reset(true, timing), silent(false, timing), unread(false, timing);
-    const linger abort {1, 0};
-    setsockopt(reset.peer, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
-    close(reset.peer);
-    reset.peer = -1;
+    Pair telnet(true, timing), reset(true, timing), readReset(false, timing), silent(false, timing),
+        unread(false, timing);
+    for (Pair* p : {&reset, &readReset}) {
+        const linger abort {1, 0};
+        setsockopt(p->peer, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+        close(p->peer);
+        p->peer = -1;
+    }
     int next = 0;
     EXPECT_EQ(telnet.device->Service(next), 0);
     EXPECT_TRUE(next > 0 && next <= 400) << next;
@@ -139,6 +143,9 @@ TEST(SocketDeviceTest, AnIdleLineIsKeptOrEnded)
     EXPECT_EQ(reset.device->Service(next), 0);
     bool ready = true;
     EXPECT_EQ(reset.device->WaitReady(POLLIN, 1000, ready), ECONNRESET);
+    int count = 0;
+    readReset.device->InputCount(count);
+    EXPECT_EQ(readReset.device->WriteSome("x", 1, done), ECONNRESET);
     std::this_thread::sleep_for(200ms);
     telnet.device->WriteSome("x", 1, done);
     std::this_thread::sleep_for(300ms); // 500 ms since the NOP, 300 since the write
@@ -185,6 +192,7 @@ TEST(SocketDeviceTest, WordsBeforeAnEarlyCloseAreTheReason)
         timing.connectedAt -= c.age;
         Pair pair(c.telnet, timing);
         pair.Send(c.said, POLLRDHUP);
+        errno = EINTR; // as an interrupted poll leaves it
         EXPECT_EQ(pair.device->LostError(), ECONNRESET);
         EXPECT_EQ(pair.device->LostReason(), c.reason) << c.said;
     }
