@@ -196,6 +196,7 @@ void TCustomComPort::CloseDeviceSteps()
         d_->read.pending = false;
         d_->write.pending = false;
         d_->device.reset();
+        d_->lossReported = false;
     }
     if (d_->savedNice) {
         comdev::SetPriority(0, *d_->savedNice); // lowering it back may need privileges
@@ -317,11 +318,15 @@ void TCustomComPort::EventThreadFailed(int error, bool hangUp)
 {
     Guarded([&] {
         d_->thread.reset(); // it has ended by itself
+        // A transfer on this thread may have met the loss first and raised it:
+        // the port is then closed without telling it twice.
+        const bool told = hangUp && d_->lossReported;
         const std::string reason = hangUp && d_->device ? d_->device->LostReason() : std::string();
         // The device has gone away: what is left of it is closed.
         if (hangUp)
             Close();
-        RaiseError(reason.empty() ? comdev::SystemError(error) : EComError(reason, 0));
+        if (!told)
+            RaiseError(reason.empty() ? comdev::SystemError(error) : EComError(reason, 0));
     });
 }
 
@@ -367,6 +372,15 @@ void TCustomComPort::Check(int error)
 {
     if (error != 0)
         RaiseError(comdev::SystemError(error));
+}
+
+void TCustomComPort::CheckTransfer(int error)
+{
+    if (error == 0)
+        return;
+    d_->lossReported = true;
+    const std::string reason = d_->device->LostReason();
+    RaiseError(reason.empty() ? comdev::SystemError(error) : EComError(reason, 0));
 }
 
 void TCustomComPort::CheckOpen()
@@ -424,7 +438,7 @@ void TCustomComPort::Read(char* Buffer, int Length, bool WaitOnCompletion)
         const int error = d_->device->ReadSome(Buffer, Length, got);
         if (error != 0)
             r.pending = false;
-        Check(error);
+        CheckTransfer(error);
         r.done = got;
         d_->bytesRead += static_cast<std::uint64_t>(got);
         if (WaitOnCompletion)
@@ -448,11 +462,11 @@ void TCustomComPort::FinishRead()
                 deadline = Earlier(deadline, r.lastByte + std::chrono::milliseconds(t.readInterval));
             const int wait = MillisecondsLeft(deadline);
             bool ready = false;
-            Check(d_->device->WaitReady(POLLIN, wait, ready));
+            CheckTransfer(d_->device->WaitReady(POLLIN, wait, ready));
             if (!ready && wait == 0)
                 break;
             int got = 0;
-            Check(d_->device->ReadSome(r.buffer + r.done, r.asked - r.done, got));
+            CheckTransfer(d_->device->ReadSome(r.buffer + r.done, r.asked - r.done, got));
             if (got > 0) {
                 r.done += got;
                 d_->bytesRead += static_cast<std::uint64_t>(got);
@@ -497,7 +511,7 @@ void TCustomComPort::ContinueWrite()
     if (error != 0) {
         w.pending = false;
         d_->writeNotifier->setEnabled(false);
-        Check(error);
+        CheckTransfer(error);
     }
     w.done += put;
     const bool left = w.done < length;
@@ -526,7 +540,7 @@ void TCustomComPort::FinishWrite()
                 w.pending = false;
                 d_->writeNotifier->setEnabled(false);
             }
-            Check(error);
+            CheckTransfer(error);
             if (!ready && wait == 0)
                 break;
             ContinueWrite();
@@ -558,7 +572,7 @@ int TCustomComPort::BytesWaiting()
     if (!errors.empty())
         d_->onLineError(this, errors);
     int count = 0;
-    Check(d_->device->InputCount(count));
+    CheckTransfer(d_->device->InputCount(count));
     return count;
 }
 

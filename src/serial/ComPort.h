@@ -308,6 +308,9 @@ private:
     void CheckOpen();
     void CheckClosed();
     void Check(int error);
+    // A transfer or wait that failed: the device is lost, told in its own
+    // words where it has them.
+    void CheckTransfer(int error);
     [[noreturn]] void RaiseError(const EComError& error);
     // Runs work; what it throws goes to the error sink.
     void Guarded(const std::function<void()>& work);

@@ -50,6 +50,7 @@ struct TCustomComPort::Impl {
     // A device connected beforehand (OpenConnected), taken by the next open.
     std::unique_ptr<ComDevice> connected;
     std::optional<int> savedNice; // process priority from before opening
+    bool lossReported = false;    // a transfer has raised the open device's failure
     // The time-outs in force; the tty driver has none, so transfers apply them.
     struct {
         std::int32_t readInterval = 0, readMultiplier = 0, readConstant = 0, writeMultiplier = 0, writeConstant = 0;

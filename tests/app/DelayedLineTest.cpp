@@ -19,6 +19,7 @@
 #include <cerrno>
 #include <chrono>
 #include <deque>
+#include <limits>
 #include <string_view>
 #include <thread>
 
@@ -121,24 +122,59 @@ TEST(DelayedLine, AcknowledgementsComeInTimeAt100MsAndTooLateAt400Ms)
             window.ComPort11().SetDeviceName(QString::fromStdString("tcp://" + proxy.Address()));
             window.findChild<QAbstractButton*>(QStringLiteral("btnConnect"))->click();
             ASSERT_TRUE(window.ComPort11().Active()) << errors.join(QLatin1Char('|')).toStdString();
+            // The request in force when the read that completes the
+            // acknowledgement comes in (a loaded machine may split it over
+            // reads), and the round trip as the window saw it.
             int kindAtAck = -1;
-            const TComDataEvent previous = window.ComPort11().AfterRead();
-            window.ComPort11().SetAfterRead([&, previous](QObject* s, const char* b, int n, bool w) {
-                if (std::string(b, static_cast<std::size_t>(n)).find(EncodeFrame("T1")) != std::string::npos)
+            std::string line;
+            Clock::time_point sentAt, ackAt;
+            const TComDataEvent previousRead = window.ComPort11().AfterRead();
+            window.ComPort11().SetAfterRead([&, previousRead](QObject* s, const char* b, int n, bool w) {
+                line.append(b, static_cast<std::size_t>(n));
+                if (kindAtAck < 0 && line.find(EncodeFrame("T1")) != std::string::npos) {
                     kindAtAck = window.Scheduler().RequestKind;
-                previous(s, b, n, w);
+                    ackAt = Clock::now();
+                }
+                previousRead(s, b, n, w);
             });
+            const TComDataEvent previousWrite = window.ComPort11().AfterWrite();
+            window.ComPort11().SetAfterWrite([&, previousWrite](QObject* s, const char* b, int n, bool w) {
+                if (std::string(b, static_cast<std::size_t>(n)).find(EncodeFrame("T20250101120000")) != std::string::npos)
+                    sentAt = Clock::now();
+                if (previousWrite)
+                    previousWrite(s, b, n, w);
+            });
+            const auto clockCommands = [&] {
+                int sent = 0;
+                for (const std::string& body : controller.receivedBodies())
+                    sent += body[0] == 'T';
+                return sent;
+            };
             controller.startPushing();
-            ASSERT_TRUE(WaitUntil([&] { return !window.Status().Area().Text("pnlDC_V").empty(); }, 3000));
+            ASSERT_TRUE(WaitUntil([&] { return !window.Status().Area().Text("pnlDC_V").empty(); }, 10000));
 
-            window.Scheduler().PostCommand(KindClock, "20250101120000");
-            Pump(1500);
-            int sent = 0;
-            for (const std::string& body : controller.receivedBodies())
-                sent += body[0] == 'T';
-            EXPECT_EQ(sent, 1);
-            EXPECT_EQ(kindAtAck, roundTrip == 100 ? KindClock : KindIdle);
-            EXPECT_TRUE(window.mmResult()->toPlainText().startsWith(QStringLiteral("Setting Sucess! <<---")));
+            // The wait is about 200 ms: an acknowledgement read within 150 ms
+            // meets its command, one read after 300 ms comes too late. A
+            // loaded machine lengthens the round trip, so the short one is
+            // tried again (up to five times) until it was short once.
+            qint64 shortest = std::numeric_limits<qint64>::max();
+            for (int attempt = 0; attempt < (roundTrip == 100 ? 5 : 1) && shortest > 150; ++attempt) {
+                kindAtAck = -1;
+                line.clear();
+                const int sentBefore = clockCommands();
+                window.Scheduler().PostCommand(KindClock, "20250101120000");
+                ASSERT_TRUE(WaitUntil([&] { return kindAtAck >= 0; }, 10000));
+                Pump(600); // time for a second send, which must not come
+                EXPECT_EQ(clockCommands() - sentBefore, 1);
+                EXPECT_TRUE(window.mmResult()->toPlainText().startsWith(QStringLiteral("Setting Sucess! <<---")));
+                const qint64 ms = std::chrono::duration_cast<std::chrono::milliseconds>(ackAt - sentAt).count();
+                if (ms <= 150)
+                    EXPECT_EQ(kindAtAck, KindClock) << ms;
+                if (ms >= 300)
+                    EXPECT_EQ(kindAtAck, KindIdle) << ms;
+                shortest = std::min(shortest, ms);
+            }
+            EXPECT_EQ(shortest <= 150, roundTrip == 100) << shortest;
             EXPECT_TRUE(errors.isEmpty()) << errors.join(QLatin1Char('|')).toStdString();
         }
         close(pair[0]);

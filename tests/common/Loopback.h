@@ -114,4 +114,19 @@ inline void SendBytes(int fd, const std::string& bytes)
         throw std::runtime_error("send failed");
 }
 
+// A terminal server's COM port subnegotiation answering command code.
+inline std::string Rfc2217Answer(char code, const std::string& value)
+{
+    return "\xff\xfa\x2c" + std::string(1, code) + value + "\xff\xf0";
+}
+
+// A terminal server's half of an RFC 2217 handshake that agrees to all:
+// binary both ways, the COM port option, and each line setting confirmed.
+inline std::string Rfc2217Agreement()
+{
+    return std::string("\xff\xfd\0\xff\xfb\0\xff\xfd\x2c", 9) + Rfc2217Answer('\x65', std::string("\0\0\xe1\0", 4)) +
+           Rfc2217Answer('\x66', "\x08") + Rfc2217Answer('\x67', "\x01") + Rfc2217Answer('\x68', "\x01") +
+           Rfc2217Answer('\x69', "\x01");
+}
+
 } // namespace zelt::test

@@ -296,13 +296,26 @@ TEST_F(PortEventsTest, TheDeviceGoingAwayClosesThePortAndReportsOnce)
     });
     port.SetAfterClose([&](TCustomComPort*) { ++afterClose; });
     UseReceivePath();
-    port.SetActive(true);
-    pty.CloseMaster();
-    ASSERT_TRUE(WaitUntil([&] { return !port.Active(); }));
-    Pump(100);
-    EXPECT_EQ(onError, 1);
-    EXPECT_EQ(afterClose, 1);
-    EXPECT_EQ(errors, QStringList {"Input/output error"});
+    // Seen by the event thread alone, or met first by a read on this thread
+    // while the event thread's word of it is still on its way.
+    for (const bool readFirst : {false, true}) {
+        SCOPED_TRACE(readFirst ? "a read meets the loss first" : "the event thread sees it");
+        PtyPair line;
+        port.SetDeviceName(QString::fromStdString(line.SlavePath()));
+        onError = afterClose = 0;
+        errors.clear();
+        port.SetActive(true);
+        line.CloseMaster();
+        if (readFirst) {
+            char byte = 0;
+            RunGuarded([&] { port.Read(&byte, 1, true); });
+        }
+        ASSERT_TRUE(WaitUntil([&] { return !port.Active(); }));
+        Pump(100);
+        EXPECT_EQ(onError, 1);
+        EXPECT_EQ(afterClose, 1);
+        EXPECT_EQ(errors, QStringList {"Input/output error"});
+    }
     EXPECT_EQ(CountProcEntries("task"), tasks);
     const double cpu = ProcessCpuMs();
     Pump(300);

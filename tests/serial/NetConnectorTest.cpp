@@ -2,6 +2,7 @@
 
 #include "common/EventLoop.h"
 #include "common/Loopback.h"
+#include "PortTestSupport.h"
 
 #include <QElapsedTimer>
 #include <gtest/gtest.h>
@@ -54,24 +55,56 @@ TEST(NetConnectorTest, AttemptsAlternateTheFamiliesFirstOneFirst)
     }
 }
 
-// Addresses that never answer (D), refuse (R) and work (W): the first to
-// connect wins within the time limit; an unanswered attempt holds the next
-// back for the stagger, a refused one does not.
+// The system resolver asked for a host and a numeric port: one stream
+// address each, never a service looked up by name.
+TEST(NetConnectorTest, TheSystemResolverGivesOneStreamAddressForANumericPort)
+{
+    const NetConnector::Resolution found = NetConnector::SystemResolver("127.0.0.1", "4001");
+    ASSERT_EQ(found.result, 0);
+    ASSERT_EQ(found.addresses.size(), 1u);
+    sockaddr_in in {};
+    std::memcpy(&in, &found.addresses[0].address, sizeof in);
+    EXPECT_EQ(in.sin_family, AF_INET);
+    EXPECT_EQ(ntohs(in.sin_port), 4001);
+    EXPECT_EQ(found.addresses[0].length, sizeof in);
+    EXPECT_NE(NetConnector::SystemResolver("127.0.0.1", "telnet").result, 0);
+}
+
+// The time limit is never cut short, whenever in the second it ends (a
+// coarse timer may end up to 5 % early).
+TEST(NetConnectorTest, TheTimeLimitIsNeverCutShort)
+{
+    DeafListener deaf;
+    const std::vector<NetConnector::Address> addresses {Address(AF_INET, deaf.Port())};
+    for (int round = 0; round < 8; ++round) {
+        std::unique_ptr<ComDevice> device;
+        qint64 ms = 0;
+        EXPECT_EQ(Connect(false, deaf.Port(), device, ms, &addresses, 300), "Connection timed out");
+        EXPECT_GE(ms, 300) << round;
+    }
+}
+
+// Addresses that never answer (D), refuse (R), cannot be tried (X: an
+// IPv6 family with an IPv4 length) and work (W): the first to connect wins
+// within the time limit; an unanswered attempt holds the next back for the
+// stagger, a failed one does not. No attempt's socket is left open.
 TEST(NetConnectorTest, EveryAddressIsTriedInTime)
 {
     const struct {
         std::string kinds;
         const char* error;
         qint64 atLeastMs;
-    } cases[] = {{"DRW", "", 250}, {"RW", "", 0}, {"DDW", "", 500}, {"RR", "Connection refused", 0},
+    } cases[] = {{"DRW", "", 250}, {"RW", "", 0}, {"DDW", "", 500}, {"RR", "Connection refused", 0}, {"XW", "", 0},
                  {"", "No route to host", 0}};
     for (const auto& c : cases) {
         DeafListener deaf;
         Listener working;
         const int refused = FreePort();
+        const int descriptors = CountProcEntries("fd");
         std::vector<NetConnector::Address> addresses;
         for (const char k : c.kinds)
-            addresses.push_back(Address(AF_INET, k == 'D' ? deaf.Port() : k == 'R' ? refused : working.Port()));
+            addresses.push_back(Address(k == 'X' ? AF_INET6 : AF_INET,
+                                        k == 'D' ? deaf.Port() : k == 'R' ? refused : working.Port()));
         std::unique_ptr<ComDevice> device;
         qint64 ms = 0;
         EXPECT_EQ(Connect(false, working.Port(), device, ms, &addresses), c.error) << c.kinds;
@@ -88,26 +121,34 @@ TEST(NetConnectorTest, EveryAddressIsTriedInTime)
             getsockopt(device ? device->Handle() : -1, level, option, &value, &size);
             EXPECT_EQ(value, device ? expected : -1) << option;
         }
+        device.reset();
+        EXPECT_EQ(CountProcEntries("fd"), descriptors) << c.kinds;
     }
 }
 
 // What a server says in plain text and closes, or says instead of
-// negotiating, is quoted; data is not.
+// negotiating, is quoted; data is not. A negotiation that comes a byte at
+// first opens the line.
 TEST(NetConnectorTest, TheServersWordsAreTheError)
 {
+    const std::string agreement = Rfc2217Agreement();
     const struct {
-        std::string said;
+        std::vector<std::string> said; // sent apart
         bool closes;
         const char* error;
-    } cases[] = {{"\r\nPort already in use\r\n", true, "The terminal server closed the line: Port already in use"},
-                 {"Welcome to\r\n\tport 7\r\n", false, "The terminal server did not negotiate the line: Welcome to port 7"},
-                 {"\x02R\x03", false, "Connection timed out"},
-                 {"", true, "Connection reset by peer"}};
+    } cases[] = {{{"\r\nPort already in use\r\n"}, true, "The terminal server closed the line: Port already in use"},
+                 {{"Welcome to\r\n\tport 7\r\n"}, false, "The terminal server did not negotiate the line: Welcome to port 7"},
+                 {{"\x02R\x03"}, false, "Connection timed out"},
+                 {{""}, true, "Connection reset by peer"},
+                 {{agreement.substr(0, 1), agreement.substr(1)}, false, ""}};
     for (const auto& c : cases) {
         Listener server;
         std::thread fake([&] {
             const int peer = server.Accept();
-            SendBytes(peer, c.said);
+            for (const std::string& piece : c.said) {
+                SendBytes(peer, piece);
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            }
             ReceiveBytes(peer, c.closes ? 15 : 16, 3000); // our offers, or until we give up
             close(peer);
         });

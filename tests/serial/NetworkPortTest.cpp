@@ -113,14 +113,10 @@ TEST_F(NetworkPortTest, Rfc2217LineCountsOnlyPayloadAndEscapesWhatItSends)
     std::thread fake([&] {
         const int peer = server.Accept();
         offers = ReceiveBytes(peer, 15);
-        const std::string ff("\xff", 1);
-        auto answer = [&](char code, const std::string& v) { return ff + "\xfa\x2c" + code + v + ff + "\xf0"; };
-        SendBytes(peer, ff + "\xfd" + '\0' + ff + "\xfb" + '\0' + ff + "\xfd\x03" + ff + "\xfb\x03" + ff + "\xfd\x2c" +
-                            answer('\x65', std::string("\0\0\xe1\0", 4)) + answer('\x66', "\x08") +
-                            answer('\x67', "\x01") + answer('\x68', "\x01") + answer('\x69', "\x01"));
+        SendBytes(peer, "\xff\xfd\x03\xff\xfb\x03" + Rfc2217Agreement());
         settings = ReceiveBytes(peer, 38);
         std::this_thread::sleep_for(std::chrono::milliseconds(200)); // opening purges what came before
-        SendBytes(peer, "A" + ff + ff + answer('\x6b', "\x30") + "B");
+        SendBytes(peer, "A\xff\xff" + Rfc2217Answer('\x6b', "\x30") + "B");
         sent = ReceiveBytes(peer, 5, 3000);
         close(peer);
     });
@@ -247,17 +243,23 @@ TEST_F(NetworkPortTest, AStreamingServerCannotHoldTheConsole)
     EXPECT_EQ(errors, QStringList {"The terminal server sends faster than a 57600 bit/s line: wrong port?"});
 }
 
-// A busy port: the server says so and closes, and the one error quotes it.
-TEST_F(NetworkPortTest, ABusyPortSaysSo)
+// A raw line falls silent while a read waits on the window's thread: the
+// read meets the end first and tells it in the line's own words, once.
+TEST_F(NetworkPortTest, ASilentLineMetByAWaitingReadIsOneErrorInItsOwnWords)
 {
     Listener server;
+    QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("zelt6380"), QStringLiteral("zelt6380"))
+        .setValue(QStringLiteral("network/silence"), 1);
     MapCom3("tcp://" + server.Address());
     Open();
     const int peer = server.Accept();
-    SendBytes(peer, "Port already in use\r\n");
-    close(peer);
+    char byte = 0;
+    RunGuarded([&] { port.Read(&byte, 1, true); });
     EXPECT_TRUE(WaitUntil([&] { return !port.Active(); }));
-    EXPECT_EQ(errors, QStringList {"The terminal server closed the line: Port already in use"});
+    Pump(100);
+    close(peer);
+    EXPECT_EQ(closes, 1);
+    EXPECT_EQ(errors, QStringList {"The terminal server sent nothing for 1 s"});
 }
 
 } // namespace

@@ -75,8 +75,9 @@ TEST(SocketDeviceTest, PartialWritesKeepEscapedIacWhole)
     close(pair[1]);
 }
 
-// Output the socket does not take waits, a NOP behind it; input waiting in
-// the device counts as readable, and a purge empties the socket too.
+// Output the socket does not take waits, a NOP behind it; a read takes no
+// more than it asks, input waiting in the device counts as readable, and a
+// purge empties the socket too.
 TEST(SocketDeviceTest, AFullSocketHoldsOutputAndPurgeEmptiesInput)
 {
     Pair pair(true, SocketTiming {SocketTiming().connectedAt, 100ms, 0ms});
@@ -99,10 +100,12 @@ TEST(SocketDeviceTest, AFullSocketHoldsOutputAndPurgeEmptiesInput)
     EXPECT_NE(wire.find("\xff\xf1"), std::string::npos);
     EXPECT_EQ(wire.find_first_not_of('b'), wire.find("\xff\xf1")); // the NOP after the data, never inside
     pair.Send("abc");
+    char first = 0;
+    EXPECT_EQ(pair.device->ReadSome(&first, 1, done), 0);
     int count = 0;
     pair.device->InputCount(count);
     EXPECT_EQ(pair.device->WaitReady(POLLIN, 0, ready), 0);
-    EXPECT_TRUE(count == 3 && ready);
+    EXPECT_TRUE(first == 'a' && done == 1 && count == 2 && ready);
     pair.Send("def");
     pair.device->PurgeInput();
     pair.device->InputCount(count);
@@ -110,22 +113,39 @@ TEST(SocketDeviceTest, AFullSocketHoldsOutputAndPurgeEmptiesInput)
 }
 
 // An idle Telnet line gets IAC NOP after the interval, not before, and
-// anything sent restarts it; a raw line gets nothing, and ends after the
+// anything sent restarts it; a NOP to a server that has reset the line
+// fails and the loss shows at the next wait, a reset met by a read is the
+// error of the next write. A raw line gets nothing, and ends after the
 // silence limit unless bytes wait unread.
 TEST(SocketDeviceTest, AnIdleLineIsKeptOrEnded)
 {
     const SocketTiming timing {SocketTiming().connectedAt, 400ms, 1000ms};
-    Pair telnet(true, timing), silent(false, timing), unread(false, timing);
+    Pair telnet(true, timing), reset(true, timing), readReset(false, timing), silent(false, timing),
+        unread(false, timing);
+    for (Pair* p : {&reset, &readReset}) {
+        const linger abort {1, 0};
+        setsockopt(p->peer, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+        close(p->peer);
+        p->peer = -1;
+    }
     int next = 0;
     EXPECT_EQ(telnet.device->Service(next), 0);
     EXPECT_TRUE(next > 0 && next <= 400) << next;
     EXPECT_EQ(silent.device->Service(next), 0);
     EXPECT_TRUE(next > 400 && next <= 1000) << next;
     unread.Send("R");
-    std::this_thread::sleep_for(600ms);
+    int done = 0;
+    std::this_thread::sleep_for(300ms);
+    telnet.device->WriteSome("", 0, done); // sends nothing, so puts nothing off
+    std::this_thread::sleep_for(300ms);
     EXPECT_EQ(telnet.device->Service(next), 0);
     EXPECT_EQ(telnet.Received(), "\xff\xf1");
-    int done = 0;
+    EXPECT_EQ(reset.device->Service(next), 0);
+    bool ready = true;
+    EXPECT_EQ(reset.device->WaitReady(POLLIN, 1000, ready), ECONNRESET);
+    int count = 0;
+    readReset.device->InputCount(count);
+    EXPECT_EQ(readReset.device->WriteSome("x", 1, done), ECONNRESET);
     std::this_thread::sleep_for(200ms);
     telnet.device->WriteSome("x", 1, done);
     std::this_thread::sleep_for(300ms); // 500 ms since the NOP, 300 since the write
@@ -142,15 +162,12 @@ TEST(SocketDeviceTest, AnIdleLineIsKeptOrEnded)
 TEST(SocketDeviceTest, ATelnetOptionTurnedOffEndsTheLine)
 {
     Pair pair(true);
-    const std::string ff("\xff", 1);
-    auto answer = [&](char code, const std::string& v) { return ff + "\xfa\x2c" + code + v + ff + "\xf0"; };
-    pair.Send(ff + "\xfd" + '\0' + ff + "\xfb" + '\0' + ff + "\xfd\x2c" + answer('\x65', std::string("\0\0\xe1\0", 4)) +
-              answer('\x66', "\x08") + answer('\x67', "\x01") + answer('\x68', "\x01") + answer('\x69', "\x01") + "ab");
+    pair.Send(test::Rfc2217Agreement() + "ab");
     int count = 0, next = 0;
     pair.device->InputCount(count);
     EXPECT_EQ(count, 2);
     EXPECT_EQ(pair.device->Service(next), 0);
-    pair.Send(ff + "\xfe" + '\0');
+    pair.Send(std::string("\xff\xfe\0", 3));
     pair.device->InputCount(count);
     EXPECT_EQ(pair.device->Service(next), ECONNABORTED);
     EXPECT_EQ(pair.device->LostReason(), "The terminal server turned off binary transmission");
@@ -175,6 +192,7 @@ TEST(SocketDeviceTest, WordsBeforeAnEarlyCloseAreTheReason)
         timing.connectedAt -= c.age;
         Pair pair(c.telnet, timing);
         pair.Send(c.said, POLLRDHUP);
+        errno = EINTR; // as an interrupted poll leaves it
         EXPECT_EQ(pair.device->LostError(), ECONNRESET);
         EXPECT_EQ(pair.device->LostReason(), c.reason) << c.said;
     }
