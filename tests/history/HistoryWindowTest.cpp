@@ -96,7 +96,8 @@ TEST_F(HistoryFixture, OpenFileStartsTheTextEditorOnPlainTextOnly)
                   "[Desktop Entry]\nType=Application\nExec=" + desktop.Path(QStringLiteral("bin/editor")).toLocal8Bit()
                       + " --view %f\n");
 
-    QFileDialog* dialog = window->OpenDialog1();
+    auto* dialog = window->findChild<QFileDialog*>(QStringLiteral("OpenDialog1"));
+    ASSERT_EQ(dialog, window->OpenDialog1());
     EXPECT_EQ(dialog->defaultSuffix(), QStringLiteral("TXT"));
     // The dialog drops the filter's leading blank.
     EXPECT_EQ(dialog->nameFilters(), QStringList{QStringLiteral("데이터 파일 (*.txt)")});
