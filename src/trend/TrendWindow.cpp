@@ -1,6 +1,8 @@
 #include "trend/TrendWindow.h"
 
+#include "trend/DischargeChart.h"
 #include "trend/DischargeList.h"
+#include "trend/PlantId.h"
 #include "trend/TimeAxisZoom.h"
 
 #include <QChart>
@@ -12,6 +14,7 @@
 #include <QLabel>
 #include <QLineSeries>
 #include <QMouseEvent>
+#include <QUuid>
 #include <QValueAxis>
 #include <QVBoxLayout>
 
@@ -34,6 +37,25 @@ const std::pair<const char*, std::int64_t> Spans[] = {
 
 constexpr int LegendWidth = 90;
 
+// Fits a 1366 x 768 screen with its panel and the window's frame.
+constexpr QSize OpeningSize(1300, 690);
+
+// "0050C2A1B2C3, last on COM3, seen 2026-06-01 10:00, 2 discharges".
+QString PlantText(const StoredPlant& plant, std::size_t discharges, bool attached)
+{
+    const PlantKeyParts parts = SplitPlantKey(plant.Key);
+    QString text = QString::fromStdString(parts.Mac.empty() ? std::string("no MAC") : parts.Mac);
+    if (!parts.Port.empty())
+        text += QStringLiteral(" on %1 (%2: told apart by its port)")
+                    .arg(QString::fromStdString(parts.Port),
+                         parts.Mac.empty() ? QStringLiteral("no MAC") : QStringLiteral("factory MAC"));
+    text += QStringLiteral(", last on %1").arg(QString::fromStdString(plant.LastPort.empty() ? parts.Port : plant.LastPort));
+    if (plant.LastSeenMs > 0)
+        text += QStringLiteral(", seen ") + QDateTime::fromMSecsSinceEpoch(plant.LastSeenMs).toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+    text += discharges == 1 ? QStringLiteral(", 1 discharge") : QStringLiteral(", %1 discharges").arg(discharges);
+    return attached ? text + QStringLiteral(" (attached)") : text;
+}
+
 // Used while the charts have not been laid out yet.
 constexpr int DefaultBuckets = 600;
 
@@ -45,7 +67,7 @@ TrendWindow::TrendWindow(Links links, QWidget* parent)
 {
     setObjectName(QStringLiteral("TrendWindow"));
     setWindowTitle(QStringLiteral("Trend"));
-    resize(900, 800);
+    resize(OpeningSize);
 
     auto* layout = new QVBoxLayout(this);
     auto* bar = new QHBoxLayout;
@@ -55,6 +77,12 @@ TrendWindow::TrendWindow(Links links, QWidget* parent)
     for (const auto& [caption, ms] : Spans)
         span_->addItem(QString::fromLatin1(caption), QVariant::fromValue<qint64>(ms));
     bar->addWidget(span_);
+    bar->addWidget(new QLabel(QStringLiteral("Plant"), this));
+    plant_ = new QComboBox(this);
+    plant_->setObjectName(QStringLiteral("cbPlant"));
+    plant_->setAccessibleName(QStringLiteral("Plant"));
+    plant_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    bar->addWidget(plant_);
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("lblStatus"));
     bar->addWidget(status_, 1);
@@ -82,7 +110,8 @@ TrendWindow::TrendWindow(Links links, QWidget* parent)
                                   }},
                                 {"Rack", "\u00b0C", [](const TrendSample& s) { return s.RackTemp; }}}));
 
-    layout->addWidget(new DischargeList(links_, this));
+    list_ = new DischargeList(links_, [this] { return chosen_; }, this);
+    layout->addWidget(list_);
 
     reader_ = std::make_unique<TrendReader>(links_.DatabasePath, [this](const TrendResult& result) { ShowResult(result); });
     zoom_ = new TimeAxisZoom(views_, [this](std::int64_t fromMs, std::int64_t toMs) {
@@ -98,8 +127,49 @@ TrendWindow::TrendWindow(Links links, QWidget* parent)
         if (!follow_)
             FollowLive();
     });
+    connect(plant_, &QComboBox::activated, this, [this] {
+        chosen_ = plant_->currentData().toString().toStdString();
+        list_->Refresh();
+        FollowLive();
+    });
     refresh_.setInterval(5000);
     connect(&refresh_, &QTimer::timeout, this, [this] { Refresh(); });
+}
+
+void TrendWindow::RefreshPlants()
+{
+    try {
+        if (!plants_) {
+            auto store = std::make_unique<SessionStore>(links_.DatabasePath, QUuid::createUuid().toString());
+            store->Open();
+            plants_ = std::move(store);
+        }
+        std::vector<StoredPlant> plants = plants_->Plants();
+        const std::string attached = links_.Plant();
+        // A plant attached but not yet recorded is offered too; a port without records is no plant.
+        const bool known = std::any_of(plants.begin(), plants.end(), [&](const StoredPlant& p) { return p.Key == attached; });
+        if (!known && !attached.empty() && attached.back() != '/')
+            plants.insert(plants.begin(), StoredPlant{attached, SplitPlantKey(attached).Port, 0});
+        const QSignalBlocker quiet(plant_);
+        plant_->clear();
+        for (const StoredPlant& p : plants) {
+            const std::size_t discharges =
+                ScanDischarges(*plants_, p.Key, 0, links_.Clock(), links_.Detection, {}, links_.Correction).size();
+            plant_->addItem(PlantText(p, discharges, p.Key == attached), QString::fromStdString(p.Key));
+        }
+        // The plant shown stays; else the attached one, else the most recent.
+        int index = plant_->findData(QString::fromStdString(chosen_));
+        if (index < 0)
+            index = plant_->findData(QString::fromStdString(attached));
+        plant_->setCurrentIndex(index < 0 ? 0 : index);
+        const std::string chosen = plant_->currentData().toString().toStdString();
+        if (chosen != chosen_) {
+            chosen_ = chosen;
+            list_->Refresh();
+        }
+    } catch (const std::exception& e) {
+        status_->setText(QString::fromStdString(e.what()));
+    }
 }
 
 TrendWindow::~TrendWindow() = default;
@@ -115,7 +185,6 @@ QChartView* TrendWindow::AddChart(const QString& title, const std::vector<TraceS
     chart->legend()->setMaximumWidth(LegendWidth);
     auto* time = new QDateTimeAxis;
     auto* values = new QValueAxis;
-    values->setLabelFormat(QStringLiteral("%5.1f"));
     chart->addAxis(time, Qt::AlignBottom);
     chart->addAxis(values, Qt::AlignLeft);
     for (const TraceSpec& trace : wanted) {
@@ -193,6 +262,7 @@ bool TrendWindow::eventFilter(QObject* watched, QEvent* event)
 void TrendWindow::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
+    RefreshPlants();
     Refresh();
     refresh_.start();
 }
@@ -218,7 +288,10 @@ void TrendWindow::FollowLive()
 void TrendWindow::Refresh()
 {
     try {
-        TrendRequest request{links_.Plant(), viewFromMs_, viewToMs_, false, BucketCount()};
+        // A plant attached after the window opened joins the chooser.
+        if (const std::string attached = links_.Plant(); attached != chosen_ && plant_->findData(QString::fromStdString(attached)) < 0)
+            RefreshPlants();
+        TrendRequest request{chosen_, viewFromMs_, viewToMs_, false, BucketCount()};
         if (follow_) {
             const std::int64_t now = links_.Clock();
             const std::int64_t span = span_->currentData().toLongLong();
@@ -279,11 +352,9 @@ void TrendWindow::Draw(const std::vector<SampleBucket>& buckets, std::int64_t fr
             }
         }
         auto* axis = static_cast<QValueAxis*>(chart->axes(Qt::Vertical).front());
-        const double margin = std::max((high - low) / 20, 0.5);
         if (low > high)
-            axis->setRange(0, 1);
-        else
-            axis->setRange(low - margin, high + margin);
+            low = high = 0;
+        SetRoundTicks(axis, low, high, 3);
     }
     // The points go in last, once the axes hold their ranges, so that each
     // series is laid out on its chart once.

@@ -136,7 +136,7 @@ TEST(RecorderCrash, KilledWriterLosesAtMostTheLastSecond)
 
     SessionStore store(path, QStringLiteral("crash"));
     store.Open();
-    const std::vector<TrendSample> kept = store.Samples("COM1/0011223344AA", 0, last + 1);
+    const std::vector<TrendSample> kept = store.Samples("0011223344AA", 0, last + 1);
     ASSERT_FALSE(kept.empty());
     EXPECT_EQ(kept.front().TimeMs, first);
     EXPECT_GE(kept.back().TimeMs, last - 1000 - 500) << "lost more than the last second and a commit";
@@ -350,7 +350,7 @@ TEST(TwoConsoles, EverySampleOfBothIsKept)
         EXPECT_EQ(status, 0);
         store.Open();
         std::set<std::int64_t> kept;
-        for (const TrendSample& s : store.Samples("COM1/" + sim::ParseOptions({"--mac", macs[i]}).scenario.mac, 0, Now()))
+        for (const TrendSample& s : store.Samples(sim::ParseOptions({"--mac", macs[i]}).scenario.mac, 0, Now()))
             kept.insert(s.TimeMs);
         EXPECT_GT(sent[i].size(), 500u);
         EXPECT_TRUE(std::includes(kept.begin(), kept.end(), sent[i].begin(), sent[i].end())) << macs[i];
@@ -367,7 +367,7 @@ TEST(SessionRecorder, StopsAndResumesAroundALock)
     QStringList report;
     SessionRecorder recorder(path, RecorderSettings{}, LinksWith([&t] { return t.load(); }, &report));
     SessionStore reader(path, QStringLiteral("reader"));
-    const auto kept = [&] { return reader.Samples("COM1/0011223344AA", 0, t + 1); };
+    const auto kept = [&] { return reader.Samples("0011223344AA", 0, t + 1); };
     recorder.RectifierDecoded(Snapshot(-5));
     ASSERT_TRUE(WaitUntil([&] { return QFile::exists(path) && (reader.Open(), kept().size() == 1); }, 10000));
     QSqlDatabase lock = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("lock"));
@@ -407,7 +407,7 @@ TEST(SessionStore, UpgradesAnOlderFileInPlace)
     sql("INSERT INTO samples VALUES(1000, 'P', 481, 40, -20, 251, 268, 120, 121, 122, 123, 3, '20260601', '0800')");
     SessionStore store(path, QStringLiteral("new"));
     store.Open();
-    EXPECT_EQ(store.UserVersion(), 1);
+    EXPECT_EQ(store.UserVersion(), 2);
     TrendSample fresh;
     fresh.Batt1SensorFault = true;
     store.Append({{"P", fresh}}, {});
@@ -416,7 +416,7 @@ TEST(SessionStore, UpgradesAnOlderFileInPlace)
     EXPECT_EQ(std::tuple(read[1].DcVolt, read[1].BlockVolt[3], read[1].AcFail, TestSign(read[1]), read[1].Basis.has_value()),
               std::tuple(48.1, 12.3, true, false, false));
     EXPECT_TRUE(read[0].Batt1SensorFault && !read[1].Batt1SensorFault);
-    sql("PRAGMA user_version = 2");
+    sql("PRAGMA user_version = 3");
     EXPECT_THROW(SessionStore(path, QStringLiteral("newer")).Open(), std::runtime_error);
 }
 
@@ -505,7 +505,7 @@ TEST(SessionRecorder, LabelsFromTheRecordedEvidence)
     }
     SessionStore store(path, QStringLiteral("labels"));
     store.Open();
-    const std::vector<DischargeSpan> found = DetectDischarges(store.Samples("COM1/0011223344AA", 0, t), DetectionSettings{});
+    const std::vector<DischargeSpan> found = DetectDischarges(store.Samples("0011223344AA", 0, t), DetectionSettings{});
     ASSERT_EQ(found.size(), std::size(cases));
     for (std::size_t i = 0; i < found.size(); ++i)
         EXPECT_EQ(found[i].Kind, cases[i].second) << i;
