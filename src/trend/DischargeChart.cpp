@@ -43,7 +43,7 @@ void AddSeries(QChart* chart, QValueAxis* time, const QString& title, Qt::Alignm
     }
     if (low > high)
         low = high = 0;
-    SetRoundTicks(axis, low, high, 5);
+    SetRoundTicks(axis, low, high, 4);
 }
 
 double Blocks(const TrendSample& s, int b)

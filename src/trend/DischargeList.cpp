@@ -9,6 +9,8 @@
 #include <QChart>
 #include <QChartView>
 #include <QDateTime>
+#include <QGraphicsLayout>
+#include <QValueAxis>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QInputDialog>
@@ -84,7 +86,7 @@ DischargeList::DischargeList(const TrendWindow::Links& links, std::function<std:
     table_->verticalHeader()->hide();
     chart_ = new QChartView(NewDischargeChart({}), split);
     chart_->setRenderHint(QPainter::Antialiasing);
-    chart_->setMinimumSize(360, 200);
+    chart_->setMinimumSize(360, 170);
     split->addWidget(table_);
     split->addWidget(chart_);
     // The table takes the room its verdict columns need.
@@ -209,7 +211,23 @@ void DischargeList::ShowSelected()
             status_->setText(QString::fromStdString(e.what()));
         }
         QChart* old = chart_->chart();
-        chart_->setChart(NewDischargeChart(samples_));
+        QChart* chart = NewDischargeChart(samples_);
+        // Small beside the list: no legend, and only the DC bus and current
+        // scales (the report prints them all), in small print with fewer ticks.
+        chart->legend()->hide();
+        chart->layout()->setContentsMargins(0, 0, 0, 0);
+        for (QAbstractAxis* axis : chart->axes()) {
+            QFont small = axis->labelsFont();
+            small.setPointSize(7);
+            axis->setLabelsFont(small);
+            axis->setTitleFont(small);
+            auto* values = qobject_cast<QValueAxis*>(axis);
+            if (axis->orientation() == Qt::Vertical && values != nullptr)
+                SetRoundTicks(values, values->min(), values->max(), 3);
+            if (axis->titleText() == QLatin1String("Block V") || axis->titleText() == QStringLiteral("\u00b0C"))
+                axis->hide();
+        }
+        chart_->setChart(chart);
         delete old;
     }
     csv_->setEnabled(d != nullptr);

@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QDateTime>
 #include <QDateTimeAxis>
+#include <QGraphicsLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineSeries>
@@ -90,19 +91,19 @@ TrendWindow::TrendWindow(Links links, QWidget* parent)
     cursor_ = new QLabel(this);
     cursor_->setObjectName(QStringLiteral("lblCursor"));
     cursor_->setWordWrap(true);
-    cursor_->setMinimumHeight(2 * cursor_->fontMetrics().lineSpacing());
+    cursor_->setMinimumHeight(cursor_->fontMetrics().lineSpacing());
     layout->addWidget(cursor_);
 
     // The bus and the blocks differ fourfold: each gets its own scale.
-    layout->addWidget(AddChart(QStringLiteral("DC bus (V)"), {{"DC", "V", [](const TrendSample& s) { return s.DcVolt; }}}));
-    layout->addWidget(AddChart(QStringLiteral("Battery blocks (V)"),
+    layout->addWidget(AddChart(QStringLiteral("DC V"), {{"DC", "V", [](const TrendSample& s) { return s.DcVolt; }}}));
+    layout->addWidget(AddChart(QStringLiteral("Block V"),
                                {{"Block 1", "V", [](const TrendSample& s) { return s.BlockVolt[0]; }},
                                 {"Block 2", "V", [](const TrendSample& s) { return s.BlockVolt[1]; }},
                                 {"Block 3", "V", [](const TrendSample& s) { return s.BlockVolt[2]; }},
                                 {"Block 4", "V", [](const TrendSample& s) { return s.BlockVolt[3]; }}}));
-    layout->addWidget(AddChart(QStringLiteral("Battery current (A)"),
+    layout->addWidget(AddChart(QStringLiteral("A"),
                                {{"Battery", "A", [](const TrendSample& s) { return s.BattCurrent; }}}));
-    layout->addWidget(AddChart(QStringLiteral("Temperature (\u00b0C)"),
+    layout->addWidget(AddChart(QStringLiteral("\u00b0C"),
                                {{"Batt 1", "\u00b0C",
                                   [](const TrendSample& s) {
                                       return s.Batt1TempValid ? s.Batt1Temp
@@ -110,8 +111,10 @@ TrendWindow::TrendWindow(Links links, QWidget* parent)
                                   }},
                                 {"Rack", "\u00b0C", [](const TrendSample& s) { return s.RackTemp; }}}));
 
+    for (QChartView* view : views_)
+        layout->setStretchFactor(view, 3);
     list_ = new DischargeList(links_, [this] { return chosen_; }, this);
-    layout->addWidget(list_);
+    layout->addWidget(list_, 2);
 
     reader_ = std::make_unique<TrendReader>(links_.DatabasePath, [this](const TrendResult& result) { ShowResult(result); });
     zoom_ = new TimeAxisZoom(views_, [this](std::int64_t fromMs, std::int64_t toMs) {
@@ -174,17 +177,28 @@ void TrendWindow::RefreshPlants()
 
 TrendWindow::~TrendWindow() = default;
 
-QChartView* TrendWindow::AddChart(const QString& title, const std::vector<TraceSpec>& wanted)
+QChartView* TrendWindow::AddChart(const QString& unit, const std::vector<TraceSpec>& wanted)
 {
+    // No chart title: the legend names the series and the value axis its unit,
+    // so that the plot keeps the height.
     auto* chart = new QChart;
-    chart->setTitle(title);
     chart->setMargins(QMargins(4, 0, 4, 0));
+    chart->layout()->setContentsMargins(0, 0, 0, 0);
+    chart->setBackgroundRoundness(0);
+    // Small print where the room is short: every legend entry and tick label fits.
+    QFont small = chart->titleFont();
+    small.setPointSize(8);
+    chart->legend()->setFont(small);
     chart->legend()->setAlignment(Qt::AlignRight);
     // Equal legends keep the plot areas, and so the time axes, one above the other.
     chart->legend()->setMinimumWidth(LegendWidth);
     chart->legend()->setMaximumWidth(LegendWidth);
     auto* time = new QDateTimeAxis;
     auto* values = new QValueAxis;
+    values->setLabelsFont(small);
+    values->setTitleFont(small);
+    values->setTitleText(unit);
+    time->setLabelsFont(small);
     chart->addAxis(time, Qt::AlignBottom);
     chart->addAxis(values, Qt::AlignLeft);
     for (const TraceSpec& trace : wanted) {

@@ -96,7 +96,7 @@ private:
         double (*value)(const TrendSample&);
     };
 
-    QChartView* AddChart(const QString& title, const std::vector<TraceSpec>& wanted);
+    QChartView* AddChart(const QString& unit, const std::vector<TraceSpec>& wanted);
     void Draw(const std::vector<SampleBucket>& buckets, std::int64_t fromMs, std::int64_t toMs);
     void ShowResult(const TrendResult& result);
     void FollowLive();
