@@ -5,6 +5,7 @@
 #include "status/Records.h"
 #include "sim/Options.h"
 #include "trend/DischargeScan.h"
+#include "trend/PlantId.h"
 #include "trend/SessionRecorder.h"
 
 #include <QDateTime>
@@ -22,6 +23,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <map>
+#include <tuple>
 #include <set>
 #include <poll.h>
 #include <sys/wait.h>
@@ -420,6 +422,78 @@ TEST(SessionStore, UpgradesAnOlderFileInPlace)
     EXPECT_THROW(SessionStore(path, QStringLiteral("newer")).Open(), std::runtime_error);
 }
 
+TEST(PlantId, TheMacNamesThePlantUnlessItIsEmptyOrTheFactoryOne)
+{
+    const std::tuple<const char*, const char*, const char*> cases[] = {
+        {"COM1", "0050C2A1B2C3", "0050C2A1B2C3"},
+        {"COM3", "0050c2a1b2c3", "0050C2A1B2C3"},
+        {"COM1", "020000006380", "COM1/020000006380"},
+        {"COM4", "020000006380", "COM4/020000006380"},
+        {"COM2", "", "COM2/"},
+        {"tcp://10.0.0.5:4001", "020000006380", "tcp://10.0.0.5:4001/020000006380"},
+    };
+    for (const auto& [port, mac, key] : cases) {
+        EXPECT_EQ(PlantKey(port, mac), key) << port << " " << mac;
+        const PlantKeyParts parts = SplitPlantKey(key);
+        EXPECT_EQ(parts.Port, MacIdentifies(mac) ? "" : port) << key;
+    }
+}
+
+// A file that named plants by port and MAC: the plant seen on two ports is
+// one plant under its MAC, with its samples, rollups, entered temperature
+// and kept discharges; a second MAC stays apart, and so does the factory MAC
+// on each of its ports.
+TEST(SessionStore, UpgradeNamesThePlantsByMac)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("s.sqlite"));
+    const std::pair<const char*, std::int64_t> written[] = {
+        {"COM1/0050C2A1B2C3", 1000}, {"COM3/0050C2A1B2C3", 5000}, {"COM2/0050C2A1B2C4", 3000},
+        {"COM1/020000006380", 2000}, {"COM4/020000006380", 4000},
+    };
+    {
+        SessionStore store(path, QStringLiteral("old"));
+        store.Open();
+        for (const auto& [plant, t] : written) {
+            TrendSample s;
+            s.TimeMs = t;
+            s.DcVolt = 50;
+            store.Append({{plant, s}}, {});
+        }
+        store.SetEnteredTemp("COM1/0050C2A1B2C3", 1000, 21.5);
+    }
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("raw"));
+        db.setDatabaseName(path);
+        ASSERT_TRUE(db.open());
+        for (const char* sql : {"ALTER TABLE samples DROP COLUMN port", "PRAGMA user_version = 1",
+                                "INSERT INTO discharges VALUES('COM3/0050C2A1B2C3', 5000, 6000, 0)"})
+            EXPECT_TRUE(QSqlQuery(db).exec(QLatin1String(sql))) << sql;
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QStringLiteral("raw"));
+    }
+    SessionStore store(path, QStringLiteral("new"));
+    store.Open();
+    std::vector<std::tuple<std::string, std::string, std::int64_t>> plants;
+    for (const StoredPlant& p : store.Plants())
+        plants.emplace_back(p.Key, p.LastPort, p.LastSeenMs);
+    EXPECT_EQ(plants, (std::vector<std::tuple<std::string, std::string, std::int64_t>>{
+                          {"0050C2A1B2C3", "COM3", 5000},
+                          {"COM4/020000006380", "COM4", 4000},
+                          {"0050C2A1B2C4", "COM2", 3000},
+                          {"COM1/020000006380", "COM1", 2000}}));
+    const std::vector<TrendSample> merged = store.Samples("0050C2A1B2C3", 0, 10000);
+    ASSERT_EQ(merged.size(), 2u);
+    EXPECT_EQ(merged[0].Port + merged[1].Port, "COM1COM3");
+    EXPECT_EQ(store.Buckets("0050C2A1B2C3", 0, 10000, 1).size(), 1u);
+    EXPECT_EQ(store.Buckets("COM1/0050C2A1B2C3", 0, 10000, 1).size(), 0u);
+    EXPECT_EQ(store.EnteredTemps("0050C2A1B2C3"), (std::map<std::int64_t, double>{{1000, 21.5}}));
+    EXPECT_EQ(store.KeptDischarges(), 1);
+    QSqlQuery kept(QSqlDatabase::database(QStringLiteral("new")));
+    ASSERT_TRUE(kept.exec(QStringLiteral("SELECT plant FROM discharges")) && kept.next());
+    EXPECT_EQ(kept.value(0).toString(), QStringLiteral("0050C2A1B2C3"));
+}
+
 // The PC clock put back 60 s during 400 s of 36 A: the samples keep their
 // recorded order, the ampere-hours follow the monotonic count, and the step
 // is listed as a gap.
@@ -505,7 +579,10 @@ TEST(SessionRecorder, LabelsFromTheRecordedEvidence)
     }
     SessionStore store(path, QStringLiteral("labels"));
     store.Open();
-    const std::vector<DischargeSpan> found = DetectDischarges(store.Samples("0011223344AA", 0, t), DetectionSettings{});
+    const std::vector<TrendSample> samples = store.Samples("0011223344AA", 0, t);
+    ASSERT_FALSE(samples.empty());
+    EXPECT_EQ(samples.back().Port, "COM1");
+    const std::vector<DischargeSpan> found = DetectDischarges(samples, DetectionSettings{});
     ASSERT_EQ(found.size(), std::size(cases));
     for (std::size_t i = 0; i < found.size(); ++i)
         EXPECT_EQ(found[i].Kind, cases[i].second) << i;
