@@ -297,7 +297,7 @@ QByteArray ReportPdf(const std::vector<ReportField>& fields, const std::vector<T
         QGraphicsScene scene;
         QChart* chart = NewDischargeChart(samples);
         scene.addItem(chart);
-        const QSizeF chartSize(900, 400);
+        const QSizeF chartSize(720, 330);
         chart->resize(chartSize);
         const QRectF chartArea(0, y, width, width * chartSize.height() / chartSize.width());
         scene.render(&painter, chartArea, QRectF(QPointF(0, 0), chartSize));
