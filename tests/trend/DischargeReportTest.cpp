@@ -140,62 +140,38 @@ TEST(DischargeReport, ReportHoldsEveryFieldOnOnePage)
 {
     const ZoneScope scope(Berlin);
     QTemporaryDir dir;
-    struct Case {
-        const char* name;
-        void (*change)(std::vector<TrendSample>&, DischargeSpan&);
-        std::vector<const char*> expected;
-    };
-    const Case cases[] = {
-        {"complete", [](std::vector<TrendSample>&, DischargeSpan&) {},
-         {"Rate C/5.0", "Mean current A 32.0", "\u03bb 0.006", "Correction factor 1.031", "C25 Ah 164.9",
-          "% of rated 95.9", "Verdict good", "Mean temp \u00b0C 20.0 measured", "Gaps none", "State complete",
-          "Rated Ah 172", "Block end V 1: 13.0 V, 2: 12.5 V, 3: 13.0 V, 4: 13.0 V", "Lowest block 12.5 V, block 2"}},
-        {"interrupted",
-         [](std::vector<TrendSample>&, DischargeSpan& span) {
-             span.Interrupted = true;
-             span.Gaps = {{Utc(6, 1, 9), 90000, false, false}};
-         },
-         {"Gaps 1, 90 s in all, not bridged", "State interrupted", "C25 Ah \u2013", "Verdict \u2013",
-          "No verdict because interrupted: the current changed across a gap", "Correction factor not applied"}},
-        {"withheld",
-         [](std::vector<TrendSample>& samples, DischargeSpan&) {
-             for (TrendSample& s : samples)
-                 s.Batt1Temp = 5;
-         },
-         {"No verdict because temperature 5.0 \u00b0C outside 10\u201340 \u00b0C", "Mean temp \u00b0C 5.0 measured",
-          "% of rated \u2013", "State complete"}},
-    };
-    for (const Case& c : cases) {
+    const std::tuple<const char*, std::int64_t, double, std::vector<const char*>> cases[] = {
+        {"complete", 0, 20, {"Rate C/5.0", "Mean current A 32.0", "\u03bb 0.006", "Correction factor 1.031", "C25 Ah 164.9",
+                             "% of rated 95.9", "Verdict good", "Mean temp \u00b0C 20.0 measured", "Gaps none", "State complete",
+                             "Block end V 1: 13.0 V, 2: 12.5 V, 3: 13.0 V, 4: 13.0 V", "Lowest block 12.5 V, block 2"}},
+        {"interrupted", 90000, 20, {"Gaps 1, 90 s in all, not bridged", "State interrupted", "C25 Ah \u2013", "Verdict \u2013",
+                                    "No verdict because interrupted: the current changed across a gap", "Correction factor not applied"}},
+        {"withheld", 0, 5, {"No verdict because temperature 5.0 \u00b0C outside 10\u201340 \u00b0C", "Mean temp \u00b0C 5.0 measured",
+                            "% of rated \u2013", "State complete"}}};
+    for (const auto& [name, gapMs, temp, wanted] : cases) {
         std::vector<TrendSample> samples;
         WorkedExample(&samples);
         for (TrendSample& s : samples)
-            s.Port = "COM3";
-        DischargeSpan span{0, samples.size() - 1, false, DischargeKind::Test};
-        c.change(samples, span);
+            std::tie(s.Port, s.Batt1Temp) = std::pair("COM3", temp);
+        DischargeSpan span{0, samples.size() - 1, false, DischargeKind::Test, {{Utc(6, 1, 9), gapMs, false, false}}, gapMs > 0};
+        span.Gaps.resize(gapMs > 0 ? 1 : 0);
         const FoundDischarge found{DischargeKind::Test, MeasureDischarge(samples, span, {43, 2, true}), false};
-        const QString folder = dir.filePath(QString::fromLatin1(c.name));
-        const QString path = SavePdfReport(folder, QStringLiteral("Hilltop"), "0050C2A1B2C3", found, samples);
         QProcess text;
-        text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
+        text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"),
+                   SavePdfReport(dir.filePath(QLatin1String(name)), QStringLiteral("Hilltop"), "0050C2A1B2C3", found, samples), QStringLiteral("-")});
         ASSERT_TRUE(text.waitForFinished(30000)) << "pdftotext (poppler-utils) did not run";
         const QString page = QString::fromUtf8(text.readAllStandardOutput());
-        EXPECT_EQ(page.count(QLatin1Char('\f')), 1) << c.name << ": not one page";
-        const QString shown = page.simplified();
-        std::vector<const char*> expected = c.expected;
-        for (const char* always : {"Discharge report", "Site Hilltop", "Plant MAC 0050C2A1B2C3", "Port COM3",
-                                   "Battery type M12V90FT", "Strings 2", "Start 2026-06-01T10:00:00+02:00",
-                                   "End 2026-06-01T15:00:00+02:00", "Duration 5:00:00", "Start V 52.0", "End V 42.0",
-                                   "End voltage used 43.0 V", "Ah 160.0", "Console version", "Tested by", "Signature",
-                                   "Date", "DC bus V", "Block 4 V", "Battery A", "Batt 1 \u00b0C"})
-            expected.push_back(always);
+        EXPECT_EQ(page.count(QLatin1Char('\f')), 1) << name << ": not one page";
+        std::vector<const char*> expected = wanted;
+        expected.insert(expected.end(), {"Discharge report", "Site Hilltop", "Plant MAC 0050C2A1B2C3", "Port COM3", "Battery type M12V90FT",
+                                         "Strings 2", "Rated Ah 172", "Start 2026-06-01T10:00:00+02:00", "End 2026-06-01T15:00:00+02:00",
+                                         "Duration 5:00:00", "Start V 52.0", "End V 42.0", "End voltage used 43.0 V", "Ah 160.0",
+                                         "Console version", "Tested by", "Signature", "Date", "DC bus V", "Block 4 V", "Battery A", "Batt 1 \u00b0C"});
         for (const char* field : expected)
-            EXPECT_TRUE(shown.contains(QString::fromUtf8(field))) << c.name << ": " << field << " in " << shown.toStdString();
-
-        const QStringList csv = QString::fromUtf8(SummaryCsv(ReportFields(QStringLiteral("Hilltop"), "0050C2A1B2C3", found, samples)))
-                                    .split(QStringLiteral("\r\n"));
-        ASSERT_EQ(csv.size(), 3) << c.name;
-        EXPECT_TRUE(csv[0].startsWith(QStringLiteral("Site,Plant MAC,Port,Kind,Battery type,Strings,Rated Ah,Start,End,"))) << csv[0].toStdString();
-        EXPECT_TRUE(csv[1].startsWith(QStringLiteral("Hilltop,0050C2A1B2C3,COM3,test,M12V90FT,2,172,"))) << csv[1].toStdString();
+            EXPECT_TRUE(page.simplified().contains(QString::fromUtf8(field))) << name << ": " << field << " in " << page.toStdString();
+        const QByteArray csv = SummaryCsv(ReportFields(QStringLiteral("Hilltop"), "0050C2A1B2C3", found, samples));
+        EXPECT_TRUE(csv.startsWith("Site,Plant MAC,Port,Kind,Battery type,Strings,Rated Ah,Start,End,") && csv.count("\r\n") == 2
+                    && csv.contains("\r\nHilltop,0050C2A1B2C3,COM3,test,M12V90FT,2,172,")) << csv.toStdString();
     }
 }
 
