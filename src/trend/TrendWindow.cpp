@@ -303,7 +303,9 @@ void TrendWindow::Refresh()
 {
     try {
         // A plant attached after the window opened joins the chooser.
-        if (const std::string attached = links_.Plant(); attached != chosen_ && plant_->findData(QString::fromStdString(attached)) < 0)
+        // (A port without records, "COM1/", is no plant: no search every refresh for it.)
+        if (const std::string attached = links_.Plant(); !attached.empty() && attached.back() != '/'
+            && plant_->findData(QString::fromStdString(attached)) < 0)
             RefreshPlants();
         TrendRequest request{chosen_, viewFromMs_, viewToMs_, false, BucketCount()};
         if (follow_) {

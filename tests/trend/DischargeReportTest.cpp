@@ -83,6 +83,7 @@ TEST(DischargeReport, LocalTimeCarriesItsOffset)
         {Berlin, Utc(1, 15, 8), "2026-01-15T09:00:00+01:00"},
         {"EST5EDT,M3.2.0,M11.1.0", Utc(1, 15, 8), "2026-01-15T03:00:00-05:00"},
         {"IST-5:30", Utc(6, 1, 8), "2026-06-01T13:30:00+05:30"},
+        {"UTC0", Utc(6, 1, 8), "2026-06-01T08:00:00+00:00"},
     };
     for (const auto& [zone, ms, text] : cases) {
         const ZoneScope scope(zone);

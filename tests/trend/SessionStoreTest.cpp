@@ -526,7 +526,7 @@ TEST(SessionRecorder, LabelsFromTheRecordedEvidence)
         {[](StatusSnapshot& s) { s.DischargeTestOn = 1; }, DischargeKind::Discharge},
         {[](StatusSnapshot& s) { s.DischargeTestOn = 1; s.Alarms["AF_U"] = true; }, DischargeKind::AcFailure},
         {[](StatusSnapshot& s) { s.ManualTestActive = 1; s.Alarms["HW_A1"] = true; }, DischargeKind::AcFailure},
-        {[](StatusSnapshot& s) { s.ChargeMode = 6; }, DischargeKind::Test},
+        {[](StatusSnapshot& s) { s.ChargeMode = 6; s.Alarms["BTEMP1"] = true; }, DischargeKind::Test},
         {[](StatusSnapshot& s) { s.BattTestMode = 1; }, DischargeKind::Test},
         {[](StatusSnapshot& s) { s.ManualTestActive = 1; }, DischargeKind::Test},
     };
@@ -547,6 +547,8 @@ TEST(SessionRecorder, LabelsFromTheRecordedEvidence)
     const std::vector<TrendSample> samples = store.Samples("0011223344AA", 0, t);
     ASSERT_FALSE(samples.empty());
     EXPECT_EQ(samples.back().Port, "COM1");
+    for (const TrendSample& s : samples)
+        EXPECT_EQ(s.Batt1SensorFault, s.ChargeMode == 6) << s.TimeMs; // the red sensor lamp is recorded
     const std::vector<DischargeSpan> found = DetectDischarges(samples, DetectionSettings{});
     ASSERT_EQ(found.size(), std::size(cases));
     for (std::size_t i = 0; i < found.size(); ++i)

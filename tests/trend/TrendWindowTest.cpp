@@ -312,6 +312,21 @@ TEST(RoundTicks, OneTwoOrFiveTimesAPowerOfTen)
     }
 }
 
+// The discharge alone: the charging sample after it is left out, and a
+// temperature without a fitted sensor is no point.
+TEST(DischargeChart, EachSeriesHasItsSamples)
+{
+    std::vector<TrendSample> samples(5);
+    for (int i = 0; i < 5; ++i)
+        std::tie(samples[i].TimeMs, samples[i].BattCurrent, samples[i].Batt1TempValid) = std::tuple(i * 60000, i < 4 ? -20 : 30, i != 1);
+    const std::unique_ptr<QChart> chart(NewDischargeChart(samples));
+    QStringList counts;
+    for (QAbstractSeries* series : chart->series())
+        counts.append(QStringLiteral("%1 %2").arg(series->name()).arg(static_cast<QLineSeries*>(series)->count()));
+    EXPECT_EQ(counts.join(QStringLiteral(", ")), QStringLiteral("DC bus V 4, Block 1 V 4, Block 2 V 4, Block 3 V 4, Block 4 V 4, "
+                                                                "Battery A 4, Batt 1 \u00b0C 3"));
+}
+
 // At its opening size the window fits a 1366 x 768 screen; every value axis
 // shows its numbers, every legend entry is whole, the verdict columns are in
 // view, and "Export PDF" says where it saved, eliding a long path.
