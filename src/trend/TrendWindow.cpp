@@ -177,7 +177,7 @@ void TrendWindow::RefreshPlants()
 
 TrendWindow::~TrendWindow() = default;
 
-QChartView* TrendWindow::AddChart(const QString& unit, const std::vector<TraceSpec>& wanted)
+QChartView* TrendWindow::AddChart(const QString& unit, const std::vector<TraceWanted>& wanted)
 {
     // No chart title: the legend names the series and the value axis its unit,
     // so that the plot keeps the height.
@@ -201,7 +201,7 @@ QChartView* TrendWindow::AddChart(const QString& unit, const std::vector<TraceSp
     time->setLabelsFont(small);
     chart->addAxis(time, Qt::AlignBottom);
     chart->addAxis(values, Qt::AlignLeft);
-    for (const TraceSpec& trace : wanted) {
+    for (const TraceWanted& trace : wanted) {
         auto* series = new QLineSeries;
         series->setName(QString::fromLatin1(trace.name));
         chart->addSeries(series);

@@ -90,13 +90,13 @@ private:
         const char* unit;
         double (*value)(const TrendSample&);
     };
-    struct TraceSpec {
+    struct TraceWanted {
         const char* name;
         const char* unit;
         double (*value)(const TrendSample&);
     };
 
-    QChartView* AddChart(const QString& unit, const std::vector<TraceSpec>& wanted);
+    QChartView* AddChart(const QString& unit, const std::vector<TraceWanted>& wanted);
     void Draw(const std::vector<SampleBucket>& buckets, std::int64_t fromMs, std::int64_t toMs);
     void ShowResult(const TrendResult& result);
     void FollowLive();
