@@ -149,10 +149,14 @@ double AmpHoursDelivered(const std::vector<TrendSample>& samples, std::size_t fi
     return ampereMs / 3.6e6;
 }
 
+double CorrectionLambda(std::int64_t durationMs)
+{
+    return durationMs >= ThreeHoursMs ? 0.006 : 0.01;
+}
+
 double CorrectedTo25(double ampHours, double meanTemp, std::int64_t durationMs)
 {
-    const double lambda = durationMs >= ThreeHoursMs ? 0.006 : 0.01;
-    return ampHours / (1 + lambda * (meanTemp - 25));
+    return ampHours / (1 + CorrectionLambda(durationMs) * (meanTemp - 25));
 }
 
 DischargeFigures MeasureDischarge(const std::vector<TrendSample>& samples, const DischargeSpan& span,

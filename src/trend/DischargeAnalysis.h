@@ -103,6 +103,9 @@ struct DischargeFigures {
 double AmpHoursDelivered(const std::vector<TrendSample>& samples, std::size_t first, std::size_t last,
                          bool bridgeGaps);
 
+// The lambda of the correction for a discharge that lasted durationMs.
+double CorrectionLambda(std::int64_t durationMs);
+
 // Capacity at 25 degrees C from one measured at meanTemp over durationMs:
 // Ah / (1 + lambda (T - 25)), lambda 0.006 for three hours or longer, else 0.01.
 double CorrectedTo25(double ampHours, double meanTemp, std::int64_t durationMs);

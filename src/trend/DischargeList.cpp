@@ -9,10 +9,14 @@
 #include <QChart>
 #include <QChartView>
 #include <QDateTime>
+#include <QGraphicsLayout>
+#include <QValueAxis>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QInputDialog>
 #include <QLabel>
 #include <QPushButton>
+#include <QSettings>
 #include <QSplitter>
 #include <QStandardPaths>
 #include <QTableWidget>
@@ -26,7 +30,7 @@ namespace zelt {
 namespace {
 
 constexpr int StartColumn = 1;
-constexpr int TempColumn = 8;
+constexpr int TempColumn = 12;
 constexpr double LowestEnteredTemp = -10;
 constexpr double HighestEnteredTemp = 60;
 
@@ -40,11 +44,15 @@ QString DocumentsFolder()
     return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
 }
 
+// Where the site name is kept: the console's settings file.
+const QString SiteKey = QStringLiteral("report/siteName");
+
 } // namespace
 
-DischargeList::DischargeList(const TrendWindow::Links& links, QWidget* parent)
+DischargeList::DischargeList(const TrendWindow::Links& links, std::function<std::string()> shown, QWidget* parent)
     : QWidget(parent)
     , links_(links)
+    , shownPlant_(std::move(shown))
 {
     setObjectName(QStringLiteral("DischargeList"));
     auto* layout = new QVBoxLayout(this);
@@ -60,6 +68,8 @@ DischargeList::DischargeList(const TrendWindow::Links& links, QWidget* parent)
     }
     saved_ = new QLabel(this);
     saved_->setObjectName(QStringLiteral("lblSaved"));
+    // A long path is elided: the window never grows for it.
+    saved_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     bar->addWidget(saved_, 1);
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("lblDischargeStatus"));
@@ -76,11 +86,12 @@ DischargeList::DischargeList(const TrendWindow::Links& links, QWidget* parent)
     table_->verticalHeader()->hide();
     chart_ = new QChartView(NewDischargeChart({}), split);
     chart_->setRenderHint(QPainter::Antialiasing);
-    chart_->setMinimumSize(360, 200);
+    chart_->setMinimumSize(360, 170);
     split->addWidget(table_);
     split->addWidget(chart_);
-    split->setStretchFactor(0, 1);
-    split->setStretchFactor(1, 1);
+    // The table takes the room its verdict columns need.
+    split->setStretchFactor(0, 3);
+    split->setStretchFactor(1, 2);
     layout->addWidget(split);
 
     connect(table_, &QTableWidget::itemSelectionChanged, this, [this] { RunGuarded([this] { ShowSelected(); }); });
@@ -129,8 +140,10 @@ void DischargeList::Refresh()
             store->Open();
             store_ = std::move(store);
         }
-        const std::string plant = links_.Plant();
-        const CapacityBasis basis = links_.Basis ? links_.Basis() : CapacityBasis{};
+        const std::string plant = shownPlant_();
+        // Samples recorded without their basis are measured against the
+        // attached plant's, never another's.
+        const CapacityBasis basis = links_.Basis && plant == links_.Plant() ? links_.Basis() : CapacityBasis{};
         if (plant != plant_ || !SameBasis(basis, basis_)) {
             plant_ = plant;
             basis_ = basis;
@@ -159,7 +172,7 @@ void DischargeList::ShowRows()
         for (std::size_t row = 0; row < found_.size(); ++row) {
             QStringList texts = SummaryTexts(found_[row]);
             texts[StartColumn] =
-                QDateTime::fromMSecsSinceEpoch(found_[row].Figures.StartMs).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+                QDateTime::fromMSecsSinceEpoch(found_[row].Figures.StartMs).toString(QStringLiteral("yyyy-MM-dd HH:mm"));
             for (qsizetype column = 0; column < texts.size(); ++column) {
                 auto* item = new QTableWidgetItem(texts[column]);
                 if (column != TempColumn)
@@ -198,13 +211,31 @@ void DischargeList::ShowSelected()
             status_->setText(QString::fromStdString(e.what()));
         }
         QChart* old = chart_->chart();
-        chart_->setChart(NewDischargeChart(samples_));
+        QChart* chart = NewDischargeChart(samples_);
+        // Small beside the list: no legend, and only the DC bus and current
+        // scales (the report prints them all), in small print with fewer ticks.
+        chart->legend()->hide();
+        chart->layout()->setContentsMargins(0, 0, 0, 0);
+        for (QAbstractAxis* axis : chart->axes()) {
+            QFont small = axis->labelsFont();
+            small.setPointSize(7);
+            axis->setLabelsFont(small);
+            axis->setTitleFont(small);
+            auto* values = qobject_cast<QValueAxis*>(axis);
+            if (axis->orientation() == Qt::Vertical && values != nullptr)
+                SetRoundTicks(values, values->min(), values->max(), 3);
+            if (axis->titleText() == QLatin1String("Block V") || axis->titleText() == QStringLiteral("\u00b0C"))
+                axis->hide();
+        }
+        chart_->setChart(chart);
         delete old;
     }
     csv_->setEnabled(d != nullptr);
     pdf_->setEnabled(d != nullptr);
     QString refusal;
-    if (d != nullptr && d->Kind != DischargeKind::Test)
+    if (d != nullptr && plant_ != links_.Plant())
+        refusal = QStringLiteral("This test is of another plant than the one attached");
+    else if (d != nullptr && d->Kind != DischargeKind::Test)
         refusal = QStringLiteral("Only a complete test can be used; this is labelled \"%1\"").arg(KindText(d->Kind));
     else if (d != nullptr && !d->Figures.Withheld.empty())
         refusal = QStringLiteral("No verdict: ") + QString::fromStdString(d->Figures.Withheld);
@@ -219,8 +250,11 @@ void DischargeList::ExportCsv(const QString& folder)
     const FoundDischarge* d = Selected();
     if (d == nullptr)
         return;
+    const std::optional<QString> site = Site();
+    if (!site)
+        return;
     try {
-        saved_->setText(QStringLiteral("Saved ") + SaveCsvReport(folder, plant_, *d, samples_).join(QStringLiteral(", ")));
+        ShowSaved(SaveCsvReport(folder, *site, plant_, *d, samples_).join(QStringLiteral(", ")));
     } catch (const std::exception& e) {
         ShowMessage(MessageKind::Error, QStringLiteral("The CSV files could not be saved."), QString::fromStdString(e.what()),
                     this);
@@ -232,12 +266,39 @@ void DischargeList::ExportPdf(const QString& folder)
     const FoundDischarge* d = Selected();
     if (d == nullptr)
         return;
+    const std::optional<QString> site = Site();
+    if (!site)
+        return;
     try {
-        saved_->setText(QStringLiteral("Saved ") + SavePdfReport(folder, plant_, *d, samples_));
+        ShowSaved(SavePdfReport(folder, *site, plant_, *d, samples_));
     } catch (const std::exception& e) {
         ShowMessage(MessageKind::Error, QStringLiteral("The PDF file could not be saved."), QString::fromStdString(e.what()),
                     this);
     }
+}
+
+std::optional<QString> DischargeList::Site()
+{
+    QSettings file(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("zelt6380"), QStringLiteral("zelt6380"));
+    const QString site = file.value(SiteKey).toString().trimmed();
+    if (!site.isEmpty())
+        return site;
+    bool ok = false;
+    const QString entered = QInputDialog::getText(this, QStringLiteral("Site name"),
+                                                  QStringLiteral("The site's name, printed on every report:"),
+                                                  QLineEdit::Normal, {}, &ok)
+                                .trimmed();
+    if (!ok)
+        return std::nullopt;
+    file.setValue(SiteKey, entered);
+    return entered;
+}
+
+void DischargeList::ShowSaved(const QString& paths)
+{
+    const QString text = QStringLiteral("Saved ") + paths;
+    saved_->setToolTip(text);
+    saved_->setText(saved_->fontMetrics().elidedText(text, Qt::ElideMiddle, std::max(saved_->width(), 1)));
 }
 
 void DischargeList::UseSelected()

@@ -1,7 +1,7 @@
 #pragma once
 
 // The "Discharges" list of the Trend window: one row per discharge of the
-// current plant in the session database with its figures, the chart of the
+// plant shown in the session database with its figures, the chart of the
 // selected one, its exports as CSV and PDF into the documents folder, and
 // "Use as This DT Capacity" for a complete test (its tooltip says why it is
 // not offered). The operator may enter a discharge's battery temperature in
@@ -16,7 +16,9 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -31,20 +33,25 @@ namespace zelt {
 class DischargeList : public QWidget {
     Q_OBJECT
 public:
-    explicit DischargeList(const TrendWindow::Links& links, QWidget* parent = nullptr);
+    // shown gives the plant to list; links.Plant is the attached one, the
+    // only one whose tests may be used in the battery window.
+    DischargeList(const TrendWindow::Links& links, std::function<std::string()> shown, QWidget* parent = nullptr);
     ~DischargeList() override;
 
     // Reads the discharges found since the last refresh.
     void Refresh();
 
     // The selected discharge's files, written into folder (the buttons write
-    // into the documents folder). Failures are shown in a message box.
+    // into the documents folder), after asking for the site name when none
+    // is set. Failures are shown in a message box.
     void ExportCsv(const QString& folder);
     void ExportPdf(const QString& folder);
 
     QTableWidget* Table() const { return table_; }
     QChartView* ChartView() const { return chart_; }
     QPushButton* UseButton() const { return use_; }
+    QPushButton* PdfButton() const { return pdf_; }
+    QLabel* SavedLabel() const { return saved_; }
     // Enters the battery temperature of the discharge in row as text; empty
     // removes it. Returns false for text that is not a temperature.
     bool EnterTemp(int row, const QString& text);
@@ -60,8 +67,13 @@ private:
     void ShowSelected();
     const FoundDischarge* Selected() const;
     void UseSelected();
+    // The site name for the reports; asks for it when none is set. None when
+    // the operator cancels.
+    std::optional<QString> Site();
+    void ShowSaved(const QString& paths);
 
     TrendWindow::Links links_;
+    std::function<std::string()> shownPlant_;
     std::unique_ptr<SessionStore> store_;
     std::string plant_;
     CapacityBasis basis_;

@@ -1,7 +1,9 @@
 #include "trend/DischargeReport.h"
 
 #include "history/HistoryExport.h"
+#include "status/BattCapacity.h"
 #include "trend/DischargeChart.h"
+#include "trend/PlantId.h"
 
 #include <QBuffer>
 #include <QChart>
@@ -67,18 +69,21 @@ QByteArray CsvRow(const QStringList& fields)
     return (quoted.join(QLatin1Char(',')) + QStringLiteral("\r\n")).toUtf8();
 }
 
-void DrawSummaryTable(QPainter& painter, const FoundDischarge& discharge, QRectF area)
+// The fields as rows of title and text from the top of area; returns the
+// bottom of the table.
+qreal DrawFields(QPainter& painter, const std::vector<ReportField>& fields, QRectF area)
 {
-    const QStringList titles = SummaryTitles();
-    const QStringList texts = SummaryTexts(discharge);
-    const qreal rowHeight = painter.fontMetrics().lineSpacing() * 1.5;
-    const qreal split = area.width() * 0.4;
-    for (qsizetype i = 0; i < titles.size(); ++i) {
-        const QRectF row(area.left(), area.top() + static_cast<qreal>(i) * rowHeight, area.width(), rowHeight);
+    const qreal rowHeight = painter.fontMetrics().lineSpacing() * 1.3;
+    const qreal split = area.width() * 0.3;
+    qreal y = area.top();
+    for (const ReportField& field : fields) {
+        const QRectF row(area.left(), y, area.width(), rowHeight);
         painter.drawLine(row.bottomLeft(), row.bottomRight());
-        painter.drawText(row.adjusted(0, 0, -split, 0), Qt::AlignLeft | Qt::AlignVCenter, titles[i]);
-        painter.drawText(row.adjusted(split, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, texts[i]);
+        painter.drawText(row.adjusted(0, 0, split - row.width(), 0), Qt::AlignLeft | Qt::AlignVCenter, field.Title);
+        painter.drawText(row.adjusted(split, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, field.Text);
+        y += rowHeight;
     }
+    return y + rowHeight;
 }
 
 QString ReportPath(const QString& folder, const std::string& plant, const FoundDischarge& discharge,
@@ -139,11 +144,12 @@ QString CsvField(const QString& text)
 
 QStringList SummaryTitles()
 {
-    return {QStringLiteral("Kind"),           QStringLiteral("Start"),        QStringLiteral("Duration"),
-            QStringLiteral("Ah"),             QStringLiteral("Start V"),      QStringLiteral("End V"),
-            QStringLiteral("Lowest block V"), QStringLiteral("Lowest block"), QStringLiteral("Mean temp \u00b0C"),
-            QStringLiteral("Gaps"),           QStringLiteral("State"),        QStringLiteral("C25 Ah"),
-            QStringLiteral("% of rated"),     QStringLiteral("Verdict"),      QStringLiteral("No verdict because")};
+    // The verdict first after the Ah, where a narrow list still shows it.
+    return {QStringLiteral("Kind"),         QStringLiteral("Start"),          QStringLiteral("Duration"),
+            QStringLiteral("Ah"),           QStringLiteral("State"),          QStringLiteral("C25 Ah"),
+            QStringLiteral("% of rated"),   QStringLiteral("Verdict"),        QStringLiteral("Start V"),
+            QStringLiteral("End V"),        QStringLiteral("Lowest block V"), QStringLiteral("Lowest block"),
+            QStringLiteral("Mean temp \u00b0C"), QStringLiteral("Gaps"),      QStringLiteral("No verdict because")};
 }
 
 QStringList SummaryTexts(const FoundDischarge& discharge)
@@ -153,16 +159,16 @@ QStringList SummaryTexts(const FoundDischarge& discharge)
             IsoLocalTime(f.StartMs),
             Duration(f.DurationMs),
             Fixed(f.AmpHours, 1),
+            StateText(discharge),
+            f.C25 ? Fixed(*f.C25, 1) : QString(),
+            f.PercentOfRated ? Fixed(*f.PercentOfRated, 1) : QString(),
+            VerdictText(f.Verdict),
             Fixed(f.StartVolt, 1),
             Fixed(f.EndVolt, 1),
             Fixed(f.LowestBlockVolt, 1),
             QStringLiteral("Block %1").arg(f.LowestBlock + 1),
             TempText(f),
             GapsText(f),
-            StateText(discharge),
-            f.C25 ? Fixed(*f.C25, 1) : QString(),
-            f.PercentOfRated ? Fixed(*f.PercentOfRated, 1) : QString(),
-            VerdictText(f.Verdict),
             QString::fromStdString(f.Withheld)};
 }
 
@@ -184,12 +190,85 @@ QByteArray SamplesCsv(const std::vector<TrendSample>& samples)
     return csv;
 }
 
-QByteArray SummaryCsv(const FoundDischarge& discharge)
+std::vector<ReportField> ReportFields(const QString& site, const std::string& plant, const FoundDischarge& discharge,
+                                      const std::vector<TrendSample>& samples)
 {
-    return CsvRow(SummaryTitles()) + CsvRow(SummaryTexts(discharge));
+    const DischargeFigures& f = discharge.Figures;
+    const CapacityBasis& basis = f.Basis;
+    const PlantKeyParts key = SplitPlantKey(plant);
+    const bool byMac = key.Port.empty();
+    const std::string port = !samples.empty() && !samples.back().Port.empty() ? samples.back().Port : key.Port;
+    const double hours = static_cast<double>(f.DurationMs) / 3'600'000;
+    const std::int32_t rated = basis.RatedAh > 0 ? basis.RatedAh : RatedCapacity(basis.Strings, basis.FirstType);
+    // The blocks at the end: the last sample still discharging.
+    std::size_t end = samples.size();
+    while (end > 1 && samples[end - 1].BattCurrent >= 0)
+        --end;
+    QStringList blocks;
+    for (int b = 0; b < (basis.Strings >= 2 ? 4 : 2) && end > 0; ++b)
+        blocks.append(QStringLiteral("%1: %2 V").arg(b + 1).arg(Fixed(samples[end - 1].BlockVolt[static_cast<std::size_t>(b)], 1)));
+    const double lambda = CorrectionLambda(f.DurationMs);
+    std::int64_t gapMs = 0;
+    for (const DischargeGap& gap : f.Gaps)
+        gapMs += gap.LengthMs;
+    QString withheld = QString::fromStdString(f.Withheld);
+    if (withheld.isEmpty() && !f.Complete)
+        withheld = discharge.Ongoing ? QStringLiteral("still discharging") : QStringLiteral("the end voltage was not reached");
+    else if (withheld.isEmpty() && !f.PercentOfRated)
+        withheld = QStringLiteral("no rated capacity");
+    const QString none = QStringLiteral("\u2013");
+    return {
+        {QStringLiteral("Site"), site},
+        {QStringLiteral("Plant MAC"), QString::fromStdString(key.Mac.empty() ? std::string("none") : key.Mac)
+                                          + (byMac ? QString() : QStringLiteral(" (not unique: told apart by its port)"))},
+        {QStringLiteral("Port"), QString::fromStdString(port)},
+        {QStringLiteral("Kind"), KindText(discharge.Kind)},
+        {QStringLiteral("Battery type"), basis.FirstType ? QStringLiteral("M12V90FT") : QStringLiteral("M12V155FT")},
+        {QStringLiteral("Strings"), QString::number(basis.Strings)},
+        {QStringLiteral("Rated Ah"), rated > 0 ? QString::number(rated) : none},
+        {QStringLiteral("Start"), IsoLocalTime(f.StartMs)},
+        {QStringLiteral("End"), IsoLocalTime(f.EndMs)},
+        {QStringLiteral("Duration"), Duration(f.DurationMs)},
+        {QStringLiteral("Mean current A"), hours > 0 ? Fixed(f.AmpHours / hours, 1) : none},
+        {QStringLiteral("Rate"), f.Complete && hours > 0 ? QStringLiteral("C/%1").arg(Fixed(hours, 1))
+                                                         : QStringLiteral("\u2013 (end voltage not reached)")},
+        {QStringLiteral("Start V"), Fixed(f.StartVolt, 1)},
+        {QStringLiteral("End V"), Fixed(f.EndVolt, 1)},
+        {QStringLiteral("End voltage used"), Fixed(basis.EndVolt, 1) + QStringLiteral(" V")},
+        {QStringLiteral("Block end V"), blocks.join(QStringLiteral(", "))},
+        {QStringLiteral("Lowest block"), QStringLiteral("%1 V, block %2").arg(Fixed(f.LowestBlockVolt, 1)).arg(f.LowestBlock + 1)},
+        {QStringLiteral("Mean temp \u00b0C"), f.TempAbsent && !f.TempEntered ? QStringLiteral("no sensor")
+                                             : Fixed(f.MeanTemp, 1) + (f.TempEntered ? QStringLiteral(" entered") : QStringLiteral(" measured"))},
+        {QStringLiteral("\u03bb"), QString::number(lambda)},
+        {QStringLiteral("Correction factor"),
+         f.C25 ? Fixed(1 / (1 + lambda * (f.MeanTemp - 25)), 3) : QStringLiteral("not applied")},
+        {QStringLiteral("Ah"), Fixed(f.AmpHours, 1)},
+        {QStringLiteral("C25 Ah"), f.C25 ? Fixed(*f.C25, 1) : none},
+        {QStringLiteral("% of rated"), f.PercentOfRated ? Fixed(*f.PercentOfRated, 1) : none},
+        {QStringLiteral("Verdict"), f.Verdict ? VerdictText(f.Verdict) : none},
+        {QStringLiteral("No verdict because"), f.Verdict ? QString() : withheld},
+        {QStringLiteral("Gaps"), f.Gaps.empty() ? QStringLiteral("none")
+                                                : QStringLiteral("%1, %2 s in all, %3")
+                                                      .arg(f.Gaps.size())
+                                                      .arg(gapMs / 1000)
+                                                      .arg(f.Interrupted ? QStringLiteral("not bridged") : QStringLiteral("bridged"))},
+        {QStringLiteral("State"), StateText(discharge)},
+        {QStringLiteral("Console version"), QStringLiteral(ZELT_VERSION)},
+    };
 }
 
-QByteArray ReportPdf(const std::string& plant, const FoundDischarge& discharge, const std::vector<TrendSample>& samples)
+QByteArray SummaryCsv(const std::vector<ReportField>& fields)
+{
+    QStringList titles;
+    QStringList texts;
+    for (const ReportField& field : fields) {
+        titles.append(field.Title);
+        texts.append(field.Text);
+    }
+    return CsvRow(titles) + CsvRow(texts);
+}
+
+QByteArray ReportPdf(const std::vector<ReportField>& fields, const std::vector<TrendSample>& samples)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -203,31 +282,35 @@ QByteArray ReportPdf(const std::string& plant, const FoundDischarge& discharge, 
         QPainter painter(&writer);
         const qreal width = writer.width();
         QFont font = painter.font();
-        font.setPointSize(16);
+        font.setPointSize(14);
         font.setBold(true);
         painter.setFont(font);
-        qreal y = painter.fontMetrics().lineSpacing();
+        qreal y = painter.fontMetrics().ascent();
         painter.drawText(QPointF(0, y), QStringLiteral("Discharge report"));
-        font.setPointSize(10);
+        y += painter.fontMetrics().descent() + painter.fontMetrics().lineSpacing() / 2;
+        font.setPointSize(9);
         font.setBold(false);
         painter.setFont(font);
-        y += painter.fontMetrics().lineSpacing() * 1.5;
-        painter.drawText(QPointF(0, y), QStringLiteral("Plant %1, %2 from %3")
-                                            .arg(QString::fromStdString(plant), KindText(discharge.Kind),
-                                                 IsoLocalTime(discharge.Figures.StartMs)));
-        y += painter.fontMetrics().lineSpacing();
+        y = DrawFields(painter, fields, QRectF(0, y, width, 0));
 
         // The chart is laid out at screen size and scaled onto the page.
         QGraphicsScene scene;
         QChart* chart = NewDischargeChart(samples);
         scene.addItem(chart);
-        const QSizeF chartSize(800, 420);
+        const QSizeF chartSize(720, 330);
         chart->resize(chartSize);
         const QRectF chartArea(0, y, width, width * chartSize.height() / chartSize.width());
         scene.render(&painter, chartArea, QRectF(QPointF(0, 0), chartSize));
-        y = chartArea.bottom() + painter.fontMetrics().lineSpacing();
+        y = chartArea.bottom() + 2 * painter.fontMetrics().lineSpacing();
 
-        DrawSummaryTable(painter, discharge, QRectF(0, y, width, writer.height() - y));
+        // Lines to sign on.
+        const qreal third = width / 3;
+        const QString lines[] = {QStringLiteral("Tested by"), QStringLiteral("Signature"), QStringLiteral("Date")};
+        for (int i = 0; i < 3; ++i) {
+            const qreal left = i * third;
+            painter.drawLine(QPointF(left, y), QPointF(left + third - 20, y));
+            painter.drawText(QPointF(left, y + painter.fontMetrics().lineSpacing()), lines[i]);
+        }
     }
     return bytes;
 }
@@ -251,14 +334,14 @@ QString ReportBaseName(const std::string& plant, std::int64_t startMs)
         .arg(FileNamePlant(plant), QDateTime::fromMSecsSinceEpoch(startMs).toString(QStringLiteral("yyyyMMdd-HHmm")));
 }
 
-QStringList SaveCsvReport(const QString& folder, const std::string& plant, const FoundDischarge& discharge,
-                          const std::vector<TrendSample>& samples)
+QStringList SaveCsvReport(const QString& folder, const QString& site, const std::string& plant,
+                          const FoundDischarge& discharge, const std::vector<TrendSample>& samples)
 {
     const QString samplesPath = ReportPath(folder, plant, discharge, QStringLiteral(".csv"));
     const QString summaryPath = ReportPath(folder, plant, discharge, QStringLiteral("-summary.csv"));
     SaveFileWhole(samplesPath, SamplesCsv(samples));
     try {
-        SaveFileWhole(summaryPath, SummaryCsv(discharge));
+        SaveFileWhole(summaryPath, SummaryCsv(ReportFields(site, plant, discharge, samples)));
     } catch (...) {
         // The two belong together: no samples without their summary.
         QFile::remove(samplesPath);
@@ -267,11 +350,11 @@ QStringList SaveCsvReport(const QString& folder, const std::string& plant, const
     return {samplesPath, summaryPath};
 }
 
-QString SavePdfReport(const QString& folder, const std::string& plant, const FoundDischarge& discharge,
-                      const std::vector<TrendSample>& samples)
+QString SavePdfReport(const QString& folder, const QString& site, const std::string& plant,
+                      const FoundDischarge& discharge, const std::vector<TrendSample>& samples)
 {
     const QString path = ReportPath(folder, plant, discharge, QStringLiteral(".pdf"));
-    SaveFileWhole(path, ReportPdf(plant, discharge, samples));
+    SaveFileWhole(path, ReportPdf(ReportFields(site, plant, discharge, samples), samples));
     return path;
 }
 

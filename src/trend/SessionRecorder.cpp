@@ -1,6 +1,7 @@
 #include "trend/SessionRecorder.h"
 
 #include "status/StatusSnapshot.h"
+#include "trend/PlantId.h"
 
 #include <QMetaObject>
 #include <QTimer>
@@ -188,7 +189,7 @@ SessionRecorder::~SessionRecorder()
 
 std::string SessionRecorder::Plant() const
 {
-    return links_.PortName().toStdString() + "/" + mac_;
+    return PlantKey(links_.PortName().toStdString(), mac_);
 }
 
 void SessionRecorder::RectifierDecoded(const StatusSnapshot& snapshot)
@@ -198,6 +199,7 @@ void SessionRecorder::RectifierDecoded(const StatusSnapshot& snapshot)
     stored.Sample.TimeMs = links_.Clock();
     stored.Sample.MonoMs = links_.Monotonic();
     stored.Sample.Session = session_;
+    stored.Sample.Port = links_.PortName().toStdString();
     const std::lock_guard lock(mutex_);
     samples_.push_back(std::move(stored));
 }

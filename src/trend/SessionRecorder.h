@@ -46,8 +46,8 @@ public:
 
     // False while the database cannot be written.
     bool Recording() const { return !failed_; }
-    // The plant the records come from: the port name and the controller's MAC
-    // address as the last record gave it.
+    // The plant the records come from, named by PlantKey from the port and
+    // the MAC address the last record gave.
     std::string Plant() const;
 
 private:

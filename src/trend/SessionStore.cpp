@@ -1,5 +1,7 @@
 #include "trend/SessionStore.h"
 
+#include "trend/PlantId.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QSqlError>
@@ -33,8 +35,9 @@ double FromTenths(const QVariant& value)
 constexpr int AcFailBit = 2;
 
 // user_version of the current layout. 0: the samples without the session,
-// the test signs, the sensor state and the capacity basis.
-constexpr int SchemaVersion = 1;
+// the test signs, the sensor state and the capacity basis; 1: plants named
+// by port and MAC, no port per sample.
+constexpr int SchemaVersion = 2;
 
 const char* const AddedSampleColumns[] = {
     "mono INTEGER",        "session TEXT",      "charge_mode INTEGER", "test_bit INTEGER",   "manual_test INTEGER",
@@ -45,8 +48,8 @@ constexpr std::int64_t DetectionLookaheadMs = 24LL * 3600 * 1000;
 
 const char* const SampleColumns =
     "t, dc_v, load_a, batt_a, temp1, temp2, block1, block2, block3, block4, flags, ctrl_date, ctrl_time, "
-    "mono, session, charge_mode, test_bit, manual_test, sensor_fault, strings, batt_type, rated_ah, end_v";
-constexpr int SampleColumnCount = 23;
+    "mono, session, charge_mode, test_bit, manual_test, sensor_fault, strings, batt_type, rated_ah, end_v, port";
+constexpr int SampleColumnCount = 24;
 
 // The series reduced to a lowest and a highest value, in the samples table
 // and as <name>_lo, <name>_hi in the per-minute rollups.
@@ -99,6 +102,7 @@ TrendSample SampleFrom(const QSqlQuery& q)
     s.TestModeBit = q.value(16).toInt() != 0;
     s.ManualTest = q.value(17).toInt() != 0;
     s.Batt1SensorFault = q.value(18).toInt() != 0;
+    s.Port = q.value(23).toString().toStdString();
     if (!q.value(21).isNull())
         s.Basis = CapacityBasis{FromTenths(q.value(22)), q.value(19).toInt(), q.value(20).toInt() == 0, q.value(21).toInt()};
     return s;
@@ -304,6 +308,7 @@ void SessionStore::Append(const std::vector<StoredSample>& samples, const std::v
         q.bindValue(i++, basis ? QVariant(basis->FirstType ? 0 : 1) : QVariant());
         q.bindValue(i++, basis ? QVariant(basis->RatedAh) : QVariant());
         q.bindValue(i++, basis ? QVariant(Tenths(basis->EndVolt)) : QVariant());
+        q.bindValue(i++, QString::fromStdString(s.Port));
         if (!q.exec())
             abandon(q);
     }
@@ -438,12 +443,72 @@ void SessionStore::Upgrade()
             Exec(QStringLiteral("CREATE TABLE IF NOT EXISTS battery_temps(plant TEXT NOT NULL, start_t INTEGER NOT NULL, "
                                 "temp INTEGER NOT NULL, PRIMARY KEY(plant, start_t))"));
         }
+        if (version < 2) {
+            Exec(QStringLiteral("ALTER TABLE samples ADD COLUMN port TEXT"));
+            NameByMac();
+        }
         Exec(QStringLiteral("PRAGMA user_version = %1").arg(SchemaVersion));
         Commit(QStringLiteral("cannot upgrade "));
     } catch (...) {
         Rollback();
         throw;
     }
+}
+
+// Plants were named "<port>/<MAC>": each sample keeps the port, and a plant
+// whose MAC identifies it takes the MAC as its name, which merges the ports
+// it was reached over. Its minutes are rolled up again under the new name.
+void SessionStore::NameByMac()
+{
+    std::vector<std::string> keys;
+    for (QSqlQuery q = Exec(QStringLiteral("SELECT DISTINCT plant FROM samples")); q.next();)
+        keys.push_back(q.value(0).toString().toStdString());
+    if (!rollUp_)
+        PrepareRollUp();
+    for (const std::string& key : keys) {
+        const PlantKeyParts parts = SplitPlantKey(key);
+        const std::string plant = PlantKey(parts.Port, parts.Mac);
+        const auto run = [this](const char* sql, const std::vector<QVariant>& values) {
+            QSqlQuery q(db_);
+            q.prepare(QLatin1String(sql));
+            for (std::size_t i = 0; i < values.size(); ++i)
+                q.bindValue(static_cast<int>(i), values[i]);
+            if (!q.exec())
+                Fail(QStringLiteral("cannot upgrade ") + path_, q.lastError());
+        };
+        const QVariant from = QString::fromStdString(key);
+        const QVariant to = QString::fromStdString(plant);
+        run("UPDATE samples SET port = ?, plant = ? WHERE plant = ?", {QString::fromStdString(parts.Port), to, from});
+        if (plant == key)
+            continue;
+        run("UPDATE events SET plant = ? WHERE plant = ?", {to, from});
+        // The same discharge kept or entered under two names stays once.
+        run("UPDATE OR IGNORE discharges SET plant = ? WHERE plant = ?", {to, from});
+        run("DELETE FROM discharges WHERE plant = ?", {from});
+        run("UPDATE OR IGNORE battery_temps SET plant = ? WHERE plant = ?", {to, from});
+        run("DELETE FROM battery_temps WHERE plant = ?", {from});
+        run("DELETE FROM minutes WHERE plant = ?", {from});
+        if (!RollUp(plant, 0, std::numeric_limits<qint64>::max()))
+            Fail(QStringLiteral("cannot upgrade ") + path_, rollUp_->lastError());
+    }
+}
+
+std::vector<StoredPlant> SessionStore::Plants()
+{
+    std::vector<StoredPlant> plants;
+    for (QSqlQuery q = Exec(QStringLiteral("SELECT plant, MAX(t) FROM samples GROUP BY plant ORDER BY MAX(t) DESC")); q.next();)
+        plants.push_back({q.value(0).toString().toStdString(), {}, q.value(1).toLongLong()});
+    QSqlQuery port(db_);
+    port.prepare(QStringLiteral("SELECT port FROM samples WHERE plant = ? AND t = ?"));
+    for (StoredPlant& plant : plants) {
+        port.bindValue(0, QString::fromStdString(plant.Key));
+        port.bindValue(1, static_cast<qint64>(plant.LastSeenMs));
+        if (!port.exec())
+            Fail(QStringLiteral("cannot read ") + path_, port.lastError());
+        if (port.next())
+            plant.LastPort = port.value(0).toString().toStdString();
+    }
+    return plants;
 }
 
 std::map<std::int64_t, double> SessionStore::EnteredTemps(const std::string& plant)

@@ -22,7 +22,7 @@ class QSqlQuery;
 
 namespace zelt {
 
-// A plant is the port name and the controller's MAC address: "COM1/0011223344AA".
+// A plant is named as PlantKey gives it: its MAC, or its port and MAC.
 struct StoredSample {
     std::string Plant;
     TrendSample Sample;
@@ -42,6 +42,13 @@ struct SampleBucket {
     std::int64_t TimeMs = 0;
     TrendSample Low;
     TrendSample High;
+};
+
+// A plant as the database holds it.
+struct StoredPlant {
+    std::string Key;
+    std::string LastPort; // where its newest sample came from
+    std::int64_t LastSeenMs = 0;
 };
 
 class SessionStore {
@@ -79,6 +86,8 @@ public:
     // Times from fromMs on of the plant's samples whose battery current is
     // below minus thresholdAmps, in order.
     std::vector<std::int64_t> DischargingTimes(const std::string& plant, double thresholdAmps, std::int64_t fromMs);
+    // Every plant with samples, the most recently seen first.
+    std::vector<StoredPlant> Plants();
     // Number of kept discharges.
     int KeptDischarges();
     // The battery temperatures the operator entered, by discharge start.
@@ -93,6 +102,8 @@ private:
     void Commit(const QString& what);
     void Rollback();
     void Upgrade();
+    // Gives each sample its port and merges the plants of one real MAC.
+    void NameByMac();
     void CreateRollups();
     void PrepareRollUp();
     // Recomputes the rollups of the plant's minutes starting in [fromMs, toMs).

@@ -25,6 +25,7 @@ struct TrendSample {
     // only within one recording session.
     std::int64_t MonoMs = 0;
     std::string Session;          // the recording session; empty in files written before sessions
+    std::string Port;             // the port the record came in on
     double DcVolt = 0;            // V
     double LoadCurrent = 0;       // A
     double BattCurrent = 0;       // A, negative while the battery discharges

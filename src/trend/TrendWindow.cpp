@@ -1,6 +1,8 @@
 #include "trend/TrendWindow.h"
 
+#include "trend/DischargeChart.h"
 #include "trend/DischargeList.h"
+#include "trend/PlantId.h"
 #include "trend/TimeAxisZoom.h"
 
 #include <QChart>
@@ -8,10 +10,12 @@
 #include <QComboBox>
 #include <QDateTime>
 #include <QDateTimeAxis>
+#include <QGraphicsLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineSeries>
 #include <QMouseEvent>
+#include <QUuid>
 #include <QValueAxis>
 #include <QVBoxLayout>
 
@@ -34,6 +38,25 @@ const std::pair<const char*, std::int64_t> Spans[] = {
 
 constexpr int LegendWidth = 90;
 
+// Fits a 1366 x 768 screen with its panel and the window's frame.
+constexpr QSize OpeningSize(1300, 690);
+
+// "0050C2A1B2C3, last on COM3, seen 2026-06-01 10:00, 2 discharges".
+QString PlantText(const StoredPlant& plant, std::size_t discharges, bool attached)
+{
+    const PlantKeyParts parts = SplitPlantKey(plant.Key);
+    QString text = QString::fromStdString(parts.Mac.empty() ? std::string("no MAC") : parts.Mac);
+    if (!parts.Port.empty())
+        text += QStringLiteral(" on %1 (%2: told apart by its port)")
+                    .arg(QString::fromStdString(parts.Port),
+                         parts.Mac.empty() ? QStringLiteral("no MAC") : QStringLiteral("factory MAC"));
+    text += QStringLiteral(", last on %1").arg(QString::fromStdString(plant.LastPort.empty() ? parts.Port : plant.LastPort));
+    if (plant.LastSeenMs > 0)
+        text += QStringLiteral(", seen ") + QDateTime::fromMSecsSinceEpoch(plant.LastSeenMs).toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+    text += discharges == 1 ? QStringLiteral(", 1 discharge") : QStringLiteral(", %1 discharges").arg(discharges);
+    return attached ? text + QStringLiteral(" (attached)") : text;
+}
+
 // Used while the charts have not been laid out yet.
 constexpr int DefaultBuckets = 600;
 
@@ -45,7 +68,7 @@ TrendWindow::TrendWindow(Links links, QWidget* parent)
 {
     setObjectName(QStringLiteral("TrendWindow"));
     setWindowTitle(QStringLiteral("Trend"));
-    resize(900, 800);
+    resize(OpeningSize);
 
     auto* layout = new QVBoxLayout(this);
     auto* bar = new QHBoxLayout;
@@ -55,6 +78,12 @@ TrendWindow::TrendWindow(Links links, QWidget* parent)
     for (const auto& [caption, ms] : Spans)
         span_->addItem(QString::fromLatin1(caption), QVariant::fromValue<qint64>(ms));
     bar->addWidget(span_);
+    bar->addWidget(new QLabel(QStringLiteral("Plant"), this));
+    plant_ = new QComboBox(this);
+    plant_->setObjectName(QStringLiteral("cbPlant"));
+    plant_->setAccessibleName(QStringLiteral("Plant"));
+    plant_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    bar->addWidget(plant_);
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("lblStatus"));
     bar->addWidget(status_, 1);
@@ -62,19 +91,19 @@ TrendWindow::TrendWindow(Links links, QWidget* parent)
     cursor_ = new QLabel(this);
     cursor_->setObjectName(QStringLiteral("lblCursor"));
     cursor_->setWordWrap(true);
-    cursor_->setMinimumHeight(2 * cursor_->fontMetrics().lineSpacing());
+    cursor_->setMinimumHeight(cursor_->fontMetrics().lineSpacing());
     layout->addWidget(cursor_);
 
     // The bus and the blocks differ fourfold: each gets its own scale.
-    layout->addWidget(AddChart(QStringLiteral("DC bus (V)"), {{"DC", "V", [](const TrendSample& s) { return s.DcVolt; }}}));
-    layout->addWidget(AddChart(QStringLiteral("Battery blocks (V)"),
+    layout->addWidget(AddChart(QStringLiteral("DC V"), {{"DC", "V", [](const TrendSample& s) { return s.DcVolt; }}}));
+    layout->addWidget(AddChart(QStringLiteral("Block V"),
                                {{"Block 1", "V", [](const TrendSample& s) { return s.BlockVolt[0]; }},
                                 {"Block 2", "V", [](const TrendSample& s) { return s.BlockVolt[1]; }},
                                 {"Block 3", "V", [](const TrendSample& s) { return s.BlockVolt[2]; }},
                                 {"Block 4", "V", [](const TrendSample& s) { return s.BlockVolt[3]; }}}));
-    layout->addWidget(AddChart(QStringLiteral("Battery current (A)"),
+    layout->addWidget(AddChart(QStringLiteral("A"),
                                {{"Battery", "A", [](const TrendSample& s) { return s.BattCurrent; }}}));
-    layout->addWidget(AddChart(QStringLiteral("Temperature (\u00b0C)"),
+    layout->addWidget(AddChart(QStringLiteral("\u00b0C"),
                                {{"Batt 1", "\u00b0C",
                                   [](const TrendSample& s) {
                                       return s.Batt1TempValid ? s.Batt1Temp
@@ -82,7 +111,10 @@ TrendWindow::TrendWindow(Links links, QWidget* parent)
                                   }},
                                 {"Rack", "\u00b0C", [](const TrendSample& s) { return s.RackTemp; }}}));
 
-    layout->addWidget(new DischargeList(links_, this));
+    for (QChartView* view : views_)
+        layout->setStretchFactor(view, 3);
+    list_ = new DischargeList(links_, [this] { return chosen_; }, this);
+    layout->addWidget(list_, 2);
 
     reader_ = std::make_unique<TrendReader>(links_.DatabasePath, [this](const TrendResult& result) { ShowResult(result); });
     zoom_ = new TimeAxisZoom(views_, [this](std::int64_t fromMs, std::int64_t toMs) {
@@ -98,27 +130,78 @@ TrendWindow::TrendWindow(Links links, QWidget* parent)
         if (!follow_)
             FollowLive();
     });
+    connect(plant_, &QComboBox::activated, this, [this] {
+        chosen_ = plant_->currentData().toString().toStdString();
+        list_->Refresh();
+        FollowLive();
+    });
     refresh_.setInterval(5000);
     connect(&refresh_, &QTimer::timeout, this, [this] { Refresh(); });
 }
 
+void TrendWindow::RefreshPlants()
+{
+    try {
+        if (!plants_) {
+            auto store = std::make_unique<SessionStore>(links_.DatabasePath, QUuid::createUuid().toString());
+            store->Open();
+            plants_ = std::move(store);
+        }
+        std::vector<StoredPlant> plants = plants_->Plants();
+        const std::string attached = links_.Plant();
+        // A plant attached but not yet recorded is offered too; a port without records is no plant.
+        const bool known = std::any_of(plants.begin(), plants.end(), [&](const StoredPlant& p) { return p.Key == attached; });
+        if (!known && !attached.empty() && attached.back() != '/')
+            plants.insert(plants.begin(), StoredPlant{attached, SplitPlantKey(attached).Port, 0});
+        const QSignalBlocker quiet(plant_);
+        plant_->clear();
+        for (const StoredPlant& p : plants) {
+            const std::size_t discharges =
+                ScanDischarges(*plants_, p.Key, 0, links_.Clock(), links_.Detection, {}, links_.Correction).size();
+            plant_->addItem(PlantText(p, discharges, p.Key == attached), QString::fromStdString(p.Key));
+        }
+        // The plant shown stays; else the attached one, else the most recent.
+        int index = plant_->findData(QString::fromStdString(chosen_));
+        if (index < 0)
+            index = plant_->findData(QString::fromStdString(attached));
+        plant_->setCurrentIndex(index < 0 ? 0 : index);
+        const std::string chosen = plant_->currentData().toString().toStdString();
+        if (chosen != chosen_) {
+            chosen_ = chosen;
+            list_->Refresh();
+        }
+    } catch (const std::exception& e) {
+        status_->setText(QString::fromStdString(e.what()));
+    }
+}
+
 TrendWindow::~TrendWindow() = default;
 
-QChartView* TrendWindow::AddChart(const QString& title, const std::vector<TraceSpec>& wanted)
+QChartView* TrendWindow::AddChart(const QString& unit, const std::vector<TraceWanted>& wanted)
 {
+    // No chart title: the legend names the series and the value axis its unit,
+    // so that the plot keeps the height.
     auto* chart = new QChart;
-    chart->setTitle(title);
     chart->setMargins(QMargins(4, 0, 4, 0));
+    chart->layout()->setContentsMargins(0, 0, 0, 0);
+    chart->setBackgroundRoundness(0);
+    // Small print where the room is short: every legend entry and tick label fits.
+    QFont small = chart->titleFont();
+    small.setPointSize(8);
+    chart->legend()->setFont(small);
     chart->legend()->setAlignment(Qt::AlignRight);
     // Equal legends keep the plot areas, and so the time axes, one above the other.
     chart->legend()->setMinimumWidth(LegendWidth);
     chart->legend()->setMaximumWidth(LegendWidth);
     auto* time = new QDateTimeAxis;
     auto* values = new QValueAxis;
-    values->setLabelFormat(QStringLiteral("%5.1f"));
+    values->setLabelsFont(small);
+    values->setTitleFont(small);
+    values->setTitleText(unit);
+    time->setLabelsFont(small);
     chart->addAxis(time, Qt::AlignBottom);
     chart->addAxis(values, Qt::AlignLeft);
-    for (const TraceSpec& trace : wanted) {
+    for (const TraceWanted& trace : wanted) {
         auto* series = new QLineSeries;
         series->setName(QString::fromLatin1(trace.name));
         chart->addSeries(series);
@@ -193,6 +276,7 @@ bool TrendWindow::eventFilter(QObject* watched, QEvent* event)
 void TrendWindow::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
+    RefreshPlants();
     Refresh();
     refresh_.start();
 }
@@ -218,7 +302,12 @@ void TrendWindow::FollowLive()
 void TrendWindow::Refresh()
 {
     try {
-        TrendRequest request{links_.Plant(), viewFromMs_, viewToMs_, false, BucketCount()};
+        // A plant attached after the window opened joins the chooser.
+        // (A port without records, "COM1/", is no plant: no search every refresh for it.)
+        if (const std::string attached = links_.Plant(); !attached.empty() && attached.back() != '/'
+            && plant_->findData(QString::fromStdString(attached)) < 0)
+            RefreshPlants();
+        TrendRequest request{chosen_, viewFromMs_, viewToMs_, false, BucketCount()};
         if (follow_) {
             const std::int64_t now = links_.Clock();
             const std::int64_t span = span_->currentData().toLongLong();
@@ -279,11 +368,9 @@ void TrendWindow::Draw(const std::vector<SampleBucket>& buckets, std::int64_t fr
             }
         }
         auto* axis = static_cast<QValueAxis*>(chart->axes(Qt::Vertical).front());
-        const double margin = std::max((high - low) / 20, 0.5);
         if (low > high)
-            axis->setRange(0, 1);
-        else
-            axis->setRange(low - margin, high + margin);
+            low = high = 0;
+        SetRoundTicks(axis, low, high, 3);
     }
     // The points go in last, once the axes hold their ranges, so that each
     // series is laid out on its chart once.

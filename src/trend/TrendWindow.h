@@ -1,13 +1,14 @@
 #pragma once
 
-// The "Trend" window: the recorded samples of the current plant on stacked
+// The "Trend" window: the recorded samples of a plant on stacked
 // charts sharing one time axis (DC bus, block voltages, battery current,
 // temperatures). A reader on its own thread and connection reads the session
 // database, reduced to a lowest and a highest value per pixel column, and the
 // window re-reads it every few seconds while shown so that it follows the live
 // stream. The wheel zooms and a drag pans the time axis; that stops following
 // until a span is chosen again. A database that cannot be read leaves the
-// charts empty.
+// charts empty. A chooser lists every plant in the database; the window
+// opens on the attached plant when there is one, else the most recently seen.
 
 #include "trend/SessionStore.h"
 #include "trend/TrendReader.h"
@@ -29,6 +30,7 @@ class QDateTimeAxis;
 class QLabel;
 class QLineSeries;
 
+
 namespace zelt {
 
 class TimeAxisZoom;
@@ -39,7 +41,7 @@ class TrendWindow : public QWidget {
 public:
     struct Links {
         QString DatabasePath;
-        std::function<std::string()> Plant;  // the plant the recorder writes
+        std::function<std::string()> Plant;  // the plant the recorder writes (the attached one)
         std::function<std::int64_t()> Clock; // PC time, UTC milliseconds
         // What the discharge list measures against, read at each of its refreshes.
         std::function<CapacityBasis()> Basis;
@@ -57,6 +59,11 @@ public:
     void Refresh();
 
     QComboBox* SpanBox() const { return span_; }
+    QComboBox* PlantBox() const { return plant_; }
+    // The plant shown.
+    std::string ShownPlant() const { return chosen_; }
+    // Lists the plants in the database again, keeping the one shown.
+    void RefreshPlants();
     // The series by name: "DC", "Block 1".."Block 4", "Battery", "Batt 1", "Rack".
     QLineSeries* Series(const QString& name) const;
     // What the last refresh could not read; empty when it succeeded.
@@ -83,13 +90,13 @@ private:
         const char* unit;
         double (*value)(const TrendSample&);
     };
-    struct TraceSpec {
+    struct TraceWanted {
         const char* name;
         const char* unit;
         double (*value)(const TrendSample&);
     };
 
-    QChartView* AddChart(const QString& title, const std::vector<TraceSpec>& wanted);
+    QChartView* AddChart(const QString& unit, const std::vector<TraceWanted>& wanted);
     void Draw(const std::vector<SampleBucket>& buckets, std::int64_t fromMs, std::int64_t toMs);
     void ShowResult(const TrendResult& result);
     void FollowLive();
@@ -103,6 +110,10 @@ private:
     std::int64_t viewFromMs_ = 0;
     std::int64_t viewToMs_ = 0;
     QComboBox* span_ = nullptr;
+    QComboBox* plant_ = nullptr;
+    std::string chosen_;
+    std::unique_ptr<SessionStore> plants_; // lists the plants
+    class DischargeList* list_ = nullptr;
     QLabel* status_ = nullptr;
     QLabel* cursor_ = nullptr;
     std::vector<QChartView*> views_;

@@ -140,13 +140,15 @@ TEST(Measure, WorkedExample)
 
 TEST(Measure, EndVoltageIsTheLastDischargingOne)
 {
-    std::vector<TrendSample> samples = Discharge(32, 1, 20, 45);
-    TrendSample charging = samples.back();
-    charging.TimeMs += 5000;
-    charging.BattCurrent = 10;
-    charging.DcVolt = 56;
-    samples.push_back(charging);
-    EXPECT_EQ(MeasureDischarge(samples, {0, samples.size() - 1}, {44, 2, true}).EndVolt, 45);
+    for (double amps : {10.0, 0.0}) { // charging, or at rest
+        std::vector<TrendSample> samples = Discharge(32, 1, 20, 45);
+        TrendSample after = samples.back();
+        after.TimeMs += 5000;
+        after.BattCurrent = amps;
+        after.DcVolt = 56;
+        samples.push_back(after);
+        EXPECT_EQ(MeasureDischarge(samples, {0, samples.size() - 1}, {44, 2, true}).EndVolt, 45) << amps;
+    }
 }
 
 TEST(Measure, PartialOrWithoutSensor)

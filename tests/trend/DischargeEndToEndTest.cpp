@@ -11,11 +11,14 @@
 #include "status/StatusMonitor.h"
 #include "trend/DischargeList.h"
 #include "trend/DischargeReport.h"
+#include "trend/PlantId.h"
 #include "trend/SessionRecorder.h"
 #include "ui/MessageBox.h"
 
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -63,7 +66,7 @@ TEST(DischargeEndToEnd, SimulatedTestIsListedAndFillsTheBatteryWindow)
 
     SessionStore store(path, QStringLiteral("end-to-end"));
     store.Open();
-    const std::vector<TrendSample> samples = store.Samples("COM1/" + plant.network.mac, 0, now + 1);
+    const std::vector<TrendSample> samples = store.Samples(PlantKey("COM1", plant.network.mac), 0, now + 1);
     ASSERT_EQ(samples.size(), 60u + 20 * 60 + 120);
     const std::vector<DischargeSpan> found = DetectDischarges(samples, DetectionSettings{});
     ASSERT_EQ(found.size(), 1u);
@@ -83,15 +86,16 @@ TEST(DischargeEndToEnd, SimulatedTestIsListedAndFillsTheBatteryWindow)
     // Pruned but for the discharge, the store still lists it as measured.
     store.Prune(now + 1, DetectionSettings{});
     std::optional<int> handedOver;
-    DischargeList list({path, [&plant] { return "COM1/" + plant.network.mac; }, [&now] { return now.load(); },
-                        [&s] { return CapacityBasisFor(RecorderSettings{}, s); }, DetectionSettings{},
-                        [&handedOver](int ampHours) { handedOver = ampHours; }});
+    const auto key = [&plant] { return PlantKey("COM1", plant.network.mac); };
+    DischargeList list({path, key, [&now] { return now.load(); }, [&s] { return CapacityBasisFor(RecorderSettings{}, s); },
+                        DetectionSettings{}, [&handedOver](int ampHours) { handedOver = ampHours; }},
+                       key);
     list.Refresh();
     list.Refresh(); // what has ended is not found again
     ASSERT_EQ(list.Table()->rowCount(), 1) << list.StatusText().toStdString();
     const QStringList expected = SummaryTexts({DischargeKind::Test, f, false});
-    const std::pair<int, const char*> columns[] = {{0, "test"}, {3, nullptr}, {10, "complete"}, {11, nullptr},
-                                                   {12, nullptr}, {13, "good"}, {14, ""}};
+    const std::pair<int, const char*> columns[] = {{0, "test"}, {3, nullptr}, {4, "complete"}, {5, nullptr},
+                                                   {6, nullptr}, {7, "good"}, {14, ""}};
     for (const auto& [column, text] : columns) {
         EXPECT_EQ(list.Table()->item(0, column)->text(), expected[column]) << column;
         if (text != nullptr)
@@ -100,6 +104,9 @@ TEST(DischargeEndToEnd, SimulatedTestIsListedAndFillsTheBatteryWindow)
     list.Table()->selectRow(0);
     QStringList messages;
     SetMessageSink([&messages](MessageKind, const QString& text, const QString&) { messages.append(text); });
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, QFileInfo(path).absolutePath());
+    QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("zelt6380"), QStringLiteral("zelt6380"))
+        .setValue(QStringLiteral("report/siteName"), QStringLiteral("Hilltop"));
     list.ExportPdf(path + QStringLiteral("/folder")); // under a file: no folder can be made there
     SetMessageSink({});
     EXPECT_EQ(messages, QStringList{QStringLiteral("The PDF file could not be saved.")});
@@ -154,12 +161,13 @@ TEST(DischargeEndToEnd, BreakInsideATest)
             }
             monitor.SetListener(nullptr);
         }
-        DischargeList list({path, [&plant] { return "COM1/" + plant.network.mac; }, clock, {}, {}, [](int) {}});
+        const auto key = [&plant] { return PlantKey("COM1", plant.network.mac); };
+        DischargeList list({path, key, clock, {}, {}, [](int) {}}, key);
         list.Refresh();
         ASSERT_EQ(list.Table()->rowCount(), 1) << list.StatusText().toStdString();
         const auto row = [&list] {
             QString texts = list.Table()->item(0, 0)->text();
-            for (int column = 8; column < list.Table()->columnCount(); ++column)
+            for (int column : {12, 13, 4, 5, 6, 7, 14})
                 texts += QLatin1Char('|') + list.Table()->item(0, column)->text();
             return texts;
         };

@@ -83,6 +83,7 @@ TEST(DischargeReport, LocalTimeCarriesItsOffset)
         {Berlin, Utc(1, 15, 8), "2026-01-15T09:00:00+01:00"},
         {"EST5EDT,M3.2.0,M11.1.0", Utc(1, 15, 8), "2026-01-15T03:00:00-05:00"},
         {"IST-5:30", Utc(6, 1, 8), "2026-06-01T13:30:00+05:30"},
+        {"UTC0", Utc(6, 1, 8), "2026-06-01T08:00:00+00:00"},
     };
     for (const auto& [zone, ms, text] : cases) {
         const ZoneScope scope(zone);
@@ -116,11 +117,6 @@ TEST(DischargeReport, SamplesAndSummaryRows)
               "Controller date,Controller time\r\n"
               "2026-06-01T10:00:00+02:00,52.0,0,-32,,0.0,13.0,12.5,13.0,13.0,1,0,20260601,095959\r\n");
 
-    EXPECT_EQ(SummaryCsv(worked).toStdString(),
-              "Kind,Start,Duration,Ah,Start V,End V,Lowest block V,Lowest block,Mean temp \u00b0C,Gaps,State,C25 Ah,"
-              "% of rated,Verdict,No verdict because\r\n"
-              "test,2026-06-01T10:00:00+02:00,5:00:00,160.0,52.0,42.0,12.5,Block 2,20.0,0,complete,164.9,95.9,good,\r\n");
-
     FoundDischarge partial = worked;
     partial.Kind = DischargeKind::AcFailure;
     partial.Figures.Complete = false;
@@ -129,27 +125,55 @@ TEST(DischargeReport, SamplesAndSummaryRows)
     partial.Figures.Verdict.reset();
     partial.Figures.TempAbsent = true;
     partial.Figures.Gaps = {{0, 6000, false, true}, {10000, 9000, true, true}};
-    EXPECT_EQ(SummaryTexts(partial).mid(8).join(QLatin1Char('|')).toStdString(), "no sensor|2 (15 s)|partial||||");
+    EXPECT_EQ(SummaryTexts(worked).join(QLatin1Char('|')).toStdString(),
+              "test|2026-06-01T10:00:00+02:00|5:00:00|160.0|complete|164.9|95.9|good|52.0|42.0|12.5|Block 2|20.0|0|");
+    EXPECT_EQ(SummaryTexts(partial).mid(12).join(QLatin1Char('|')).toStdString(), "no sensor|2 (15 s)|");
+    EXPECT_EQ(SummaryTexts(partial)[4].toStdString(), "partial");
     partial.Ongoing = true;
-    EXPECT_EQ(SummaryTexts(partial)[10].toStdString(), "ongoing");
+    EXPECT_EQ(SummaryTexts(partial)[4].toStdString(), "ongoing");
     EXPECT_EQ(SummaryTexts(partial)[0].toStdString(), "AC failure");
 }
 
-TEST(DischargeReport, PdfShowsTheSummary)
+// The report of a complete, an interrupted and a withheld test, read back
+// from the PDF: every field with its figure or why it is missing, the chart,
+// the lines to sign, on one page; the summary CSV holds the same fields.
+TEST(DischargeReport, ReportHoldsEveryFieldOnOnePage)
 {
     const ZoneScope scope(Berlin);
     QTemporaryDir dir;
-    std::vector<TrendSample> samples;
-    const FoundDischarge worked = WorkedExample(&samples);
-    const QString path = SavePdfReport(dir.path(), "COM1/0011223344AA", worked, samples);
-    EXPECT_EQ(path, dir.filePath(QStringLiteral("discharge-COM1_0011223344AA-20260601-1000.pdf")));
-    QProcess text;
-    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
-    ASSERT_TRUE(text.waitForFinished(30000)) << "pdftotext (poppler-utils) did not run";
-    const QString shown = QString::fromUtf8(text.readAllStandardOutput()).simplified();
-    for (const char* expected : {"Discharge report", "COM1/0011223344AA", "C25 Ah 164.9", "% of rated 95.9",
-                                 "Verdict good", "Ah 160.0", "DC bus V"})
-        EXPECT_TRUE(shown.contains(QString::fromUtf8(expected))) << expected << " in " << shown.toStdString();
+    const std::tuple<const char*, std::int64_t, double, std::vector<const char*>> cases[] = {
+        {"complete", 0, 20, {"Rate C/5.0", "Mean current A 32.0", "\u03bb 0.006", "Correction factor 1.031", "C25 Ah 164.9",
+                             "% of rated 95.9", "Verdict good", "Mean temp \u00b0C 20.0 measured", "Gaps none", "State complete",
+                             "Block end V 1: 13.0 V, 2: 12.5 V, 3: 13.0 V, 4: 13.0 V", "Lowest block 12.5 V, block 2"}},
+        {"interrupted", 90000, 20, {"Gaps 1, 90 s in all, not bridged", "State interrupted", "C25 Ah \u2013", "Verdict \u2013",
+                                    "No verdict because interrupted: the current changed across a gap", "Correction factor not applied"}},
+        {"withheld", 0, 5, {"No verdict because temperature 5.0 \u00b0C outside 10\u201340 \u00b0C", "Mean temp \u00b0C 5.0 measured",
+                            "% of rated \u2013", "State complete"}}};
+    for (const auto& [name, gapMs, temp, wanted] : cases) {
+        std::vector<TrendSample> samples;
+        WorkedExample(&samples);
+        for (TrendSample& s : samples)
+            std::tie(s.Port, s.Batt1Temp) = std::pair("COM3", temp);
+        DischargeSpan span{0, samples.size() - 1, false, DischargeKind::Test, {{Utc(6, 1, 9), gapMs, false, false}}, gapMs > 0};
+        span.Gaps.resize(gapMs > 0 ? 1 : 0);
+        const FoundDischarge found{DischargeKind::Test, MeasureDischarge(samples, span, {43, 2, true}), false};
+        QProcess text;
+        text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"),
+                   SavePdfReport(dir.filePath(QLatin1String(name)), QStringLiteral("Hilltop"), "0050C2A1B2C3", found, samples), QStringLiteral("-")});
+        ASSERT_TRUE(text.waitForFinished(30000)) << "pdftotext (poppler-utils) did not run";
+        const QString page = QString::fromUtf8(text.readAllStandardOutput());
+        EXPECT_EQ(page.count(QLatin1Char('\f')), 1) << name << ": not one page";
+        std::vector<const char*> expected = wanted;
+        expected.insert(expected.end(), {"Discharge report", "Site Hilltop", "Plant MAC 0050C2A1B2C3", "Port COM3", "Battery type M12V90FT",
+                                         "Strings 2", "Rated Ah 172", "Start 2026-06-01T10:00:00+02:00", "End 2026-06-01T15:00:00+02:00",
+                                         "Duration 5:00:00", "Start V 52.0", "End V 42.0", "End voltage used 43.0 V", "Ah 160.0",
+                                         "Console version", "Tested by", "Signature", "Date", "DC bus V", "Block 4 V", "Battery A", "Batt 1 \u00b0C"});
+        for (const char* field : expected)
+            EXPECT_TRUE(page.simplified().contains(QString::fromUtf8(field))) << name << ": " << field << " in " << page.toStdString();
+        const QByteArray csv = SummaryCsv(ReportFields(QStringLiteral("Hilltop"), "0050C2A1B2C3", found, samples));
+        EXPECT_TRUE(csv.startsWith("Site,Plant MAC,Port,Kind,Battery type,Strings,Rated Ah,Start,End,") && csv.count("\r\n") == 2
+                    && csv.contains("\r\nHilltop,0050C2A1B2C3,COM3,test,M12V90FT,2,172,")) << csv.toStdString();
+    }
 }
 
 TEST(DischargeReport, CsvFilesWrittenBothOrNeither)
@@ -159,12 +183,12 @@ TEST(DischargeReport, CsvFilesWrittenBothOrNeither)
     std::vector<TrendSample> samples;
     const FoundDischarge worked = WorkedExample(&samples);
     const QString base = dir.filePath(QStringLiteral("discharge-COM1-20260601-1000"));
-    EXPECT_EQ(SaveCsvReport(dir.path(), "COM1", worked, samples), QStringList({base + ".csv", base + "-summary.csv"}));
+    EXPECT_EQ(SaveCsvReport(dir.path(), QStringLiteral("Hilltop"), "COM1", worked, samples), QStringList({base + ".csv", base + "-summary.csv"}));
     EXPECT_EQ(QFile(base + ".csv").size(), SamplesCsv(samples).size());
 
     QDir(dir.path()).removeRecursively();
     ASSERT_TRUE(QDir().mkpath(base + "-summary.csv")); // a folder where the summary should go
-    EXPECT_THROW(SaveCsvReport(dir.path(), "COM1", worked, samples), std::runtime_error);
+    EXPECT_THROW(SaveCsvReport(dir.path(), QStringLiteral("Hilltop"), "COM1", worked, samples), std::runtime_error);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
 }
 

@@ -22,6 +22,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <map>
+#include <tuple>
 #include <set>
 #include <poll.h>
 #include <sys/wait.h>
@@ -136,7 +137,7 @@ TEST(RecorderCrash, KilledWriterLosesAtMostTheLastSecond)
 
     SessionStore store(path, QStringLiteral("crash"));
     store.Open();
-    const std::vector<TrendSample> kept = store.Samples("COM1/0011223344AA", 0, last + 1);
+    const std::vector<TrendSample> kept = store.Samples("0011223344AA", 0, last + 1);
     ASSERT_FALSE(kept.empty());
     EXPECT_EQ(kept.front().TimeMs, first);
     EXPECT_GE(kept.back().TimeMs, last - 1000 - 500) << "lost more than the last second and a commit";
@@ -350,7 +351,7 @@ TEST(TwoConsoles, EverySampleOfBothIsKept)
         EXPECT_EQ(status, 0);
         store.Open();
         std::set<std::int64_t> kept;
-        for (const TrendSample& s : store.Samples("COM1/" + sim::ParseOptions({"--mac", macs[i]}).scenario.mac, 0, Now()))
+        for (const TrendSample& s : store.Samples(sim::ParseOptions({"--mac", macs[i]}).scenario.mac, 0, Now()))
             kept.insert(s.TimeMs);
         EXPECT_GT(sent[i].size(), 500u);
         EXPECT_TRUE(std::includes(kept.begin(), kept.end(), sent[i].begin(), sent[i].end())) << macs[i];
@@ -367,7 +368,7 @@ TEST(SessionRecorder, StopsAndResumesAroundALock)
     QStringList report;
     SessionRecorder recorder(path, RecorderSettings{}, LinksWith([&t] { return t.load(); }, &report));
     SessionStore reader(path, QStringLiteral("reader"));
-    const auto kept = [&] { return reader.Samples("COM1/0011223344AA", 0, t + 1); };
+    const auto kept = [&] { return reader.Samples("0011223344AA", 0, t + 1); };
     recorder.RectifierDecoded(Snapshot(-5));
     ASSERT_TRUE(WaitUntil([&] { return QFile::exists(path) && (reader.Open(), kept().size() == 1); }, 10000));
     QSqlDatabase lock = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("lock"));
@@ -407,7 +408,7 @@ TEST(SessionStore, UpgradesAnOlderFileInPlace)
     sql("INSERT INTO samples VALUES(1000, 'P', 481, 40, -20, 251, 268, 120, 121, 122, 123, 3, '20260601', '0800')");
     SessionStore store(path, QStringLiteral("new"));
     store.Open();
-    EXPECT_EQ(store.UserVersion(), 1);
+    EXPECT_EQ(store.UserVersion(), 2);
     TrendSample fresh;
     fresh.Batt1SensorFault = true;
     store.Append({{"P", fresh}}, {});
@@ -416,8 +417,46 @@ TEST(SessionStore, UpgradesAnOlderFileInPlace)
     EXPECT_EQ(std::tuple(read[1].DcVolt, read[1].BlockVolt[3], read[1].AcFail, TestSign(read[1]), read[1].Basis.has_value()),
               std::tuple(48.1, 12.3, true, false, false));
     EXPECT_TRUE(read[0].Batt1SensorFault && !read[1].Batt1SensorFault);
-    sql("PRAGMA user_version = 2");
+    sql("PRAGMA user_version = 3");
     EXPECT_THROW(SessionStore(path, QStringLiteral("newer")).Open(), std::runtime_error);
+}
+
+// A file that named plants by port and MAC: the plant seen on two ports is
+// one plant under its MAC (upper case), with its samples, rollups, entered
+// temperature and kept discharge; another MAC stays apart, and so do the
+// factory MAC on each port (one a network port) and an empty MAC.
+TEST(SessionStore, UpgradeNamesThePlantsByMac)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("s.sqlite"));
+    {
+        SessionStore store(path, QStringLiteral("old"));
+        store.Open();
+        for (const auto& [plant, t] : {std::pair("COM1/0050C2A1B2C3", 1000), std::pair("COM3/0050C2A1B2C3", 5000),
+                                       std::pair("COM2/0050c2a1b2c4", 3000), std::pair("COM1/020000006380", 2000),
+                                       std::pair("tcp://h:4001/020000006380", 4000), std::pair("COM5/", 500)})
+            store.Append({{plant, [time = t] { TrendSample s; s.TimeMs = time; return s; }()}}, {});
+        store.SetEnteredTemp("COM1/0050C2A1B2C3", 1000, 21.5);
+        for (const char* sql : {"ALTER TABLE samples DROP COLUMN port", "PRAGMA user_version = 1",
+                                "INSERT INTO discharges VALUES('COM3/0050C2A1B2C3', 5000, 6000, 0)"})
+            EXPECT_TRUE(QSqlQuery(QSqlDatabase::database(QStringLiteral("old"))).exec(QLatin1String(sql))) << sql;
+    }
+    SessionStore store(path, QStringLiteral("new"));
+    store.Open();
+    std::vector<std::tuple<std::string, std::string, std::int64_t>> plants;
+    for (const StoredPlant& p : store.Plants())
+        plants.emplace_back(p.Key, p.LastPort, p.LastSeenMs);
+    EXPECT_EQ(plants, (decltype(plants){{"0050C2A1B2C3", "COM3", 5000}, {"tcp://h:4001/020000006380", "tcp://h:4001", 4000},
+                                        {"0050C2A1B2C4", "COM2", 3000}, {"COM1/020000006380", "COM1", 2000}, {"COM5/", "COM5", 500}}));
+    const std::vector<TrendSample> merged = store.Samples("0050C2A1B2C3", 0, 10000);
+    ASSERT_EQ(merged.size(), 2u);
+    EXPECT_EQ(merged[0].Port + merged[1].Port, "COM1COM3");
+    EXPECT_EQ(store.Buckets("0050C2A1B2C3", 0, 10000, 1).size() + store.Buckets("COM1/0050C2A1B2C3", 0, 10000, 1).size(), 1u);
+    EXPECT_EQ(store.EnteredTemps("0050C2A1B2C3"), (std::map<std::int64_t, double>{{1000, 21.5}}));
+    QSqlQuery kept(QSqlDatabase::database(QStringLiteral("new")));
+    ASSERT_TRUE(kept.exec(QStringLiteral("SELECT plant FROM discharges")) && kept.next());
+    EXPECT_EQ(kept.value(0).toString(), QStringLiteral("0050C2A1B2C3"));
+    EXPECT_FALSE(kept.next());
 }
 
 // The PC clock put back 60 s during 400 s of 36 A: the samples keep their
@@ -487,7 +526,7 @@ TEST(SessionRecorder, LabelsFromTheRecordedEvidence)
         {[](StatusSnapshot& s) { s.DischargeTestOn = 1; }, DischargeKind::Discharge},
         {[](StatusSnapshot& s) { s.DischargeTestOn = 1; s.Alarms["AF_U"] = true; }, DischargeKind::AcFailure},
         {[](StatusSnapshot& s) { s.ManualTestActive = 1; s.Alarms["HW_A1"] = true; }, DischargeKind::AcFailure},
-        {[](StatusSnapshot& s) { s.ChargeMode = 6; }, DischargeKind::Test},
+        {[](StatusSnapshot& s) { s.ChargeMode = 6; s.Alarms["BTEMP1"] = true; }, DischargeKind::Test},
         {[](StatusSnapshot& s) { s.BattTestMode = 1; }, DischargeKind::Test},
         {[](StatusSnapshot& s) { s.ManualTestActive = 1; }, DischargeKind::Test},
     };
@@ -505,7 +544,12 @@ TEST(SessionRecorder, LabelsFromTheRecordedEvidence)
     }
     SessionStore store(path, QStringLiteral("labels"));
     store.Open();
-    const std::vector<DischargeSpan> found = DetectDischarges(store.Samples("COM1/0011223344AA", 0, t), DetectionSettings{});
+    const std::vector<TrendSample> samples = store.Samples("0011223344AA", 0, t);
+    ASSERT_FALSE(samples.empty());
+    EXPECT_EQ(samples.back().Port, "COM1");
+    for (const TrendSample& s : samples)
+        EXPECT_EQ(s.Batt1SensorFault, s.ChargeMode == 6) << s.TimeMs; // the red sensor lamp is recorded
+    const std::vector<DischargeSpan> found = DetectDischarges(samples, DetectionSettings{});
     ASSERT_EQ(found.size(), std::size(cases));
     for (std::size_t i = 0; i < found.size(); ++i)
         EXPECT_EQ(found[i].Kind, cases[i].second) << i;

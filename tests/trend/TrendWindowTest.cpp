@@ -1,11 +1,22 @@
 #include "common/EventLoop.h"
+#include "trend/DischargeChart.h"
+#include "trend/DischargeList.h"
 #include "trend/SessionStore.h"
 #include "trend/TrendWindow.h"
 
+#include <QApplication>
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
+#include <QDateTime>
 #include <QDateTimeAxis>
+#include <QFile>
+#include <QGraphicsTextItem>
+#include <QLabel>
+#include <QPushButton>
+#include <QSettings>
+#include <QTableWidget>
+#include <QValueAxis>
 #include <QLineSeries>
 #include <QMouseEvent>
 #include <QTemporaryDir>
@@ -219,6 +230,142 @@ TEST_F(TrendWindowTest, AnEmptyOrUnreadableDatabaseLeavesTheChartsEmpty)
         EXPECT_TRUE(window->Series(QStringLiteral("DC"))->points().isEmpty());
         EXPECT_EQ(window->ReadError().isEmpty(), !row.error);
     }
+}
+
+// Plant A by its MAC, seen on COM1 and then COM3, with a two-minute 20 A
+// test recorded without its basis; plant B of the factory MAC, seen last,
+// with one recorded with its basis (end voltage 43 V).
+class PlantChooserTest : public TrendWindowTest {
+protected:
+    void SetUp() override
+    {
+        SessionStore store(path, QStringLiteral("plants"));
+        store.Open();
+        for (const auto& [plant, from, port, basis] : {std::tuple(A, T0, "COM1", false), std::tuple(A, T0 + 200000, "COM3", false),
+                                                         std::tuple(B, T0 + 1000000, "COM1", true)}) {
+            std::vector<StoredSample> samples;
+            for (int i = 0; i < 200; ++i) {
+                const bool discharging = from != T0 + 200000 && i >= 20 && i < 140;
+                TrendSample s = Ramp(i, 0);
+                std::tie(s.TimeMs, s.Port, s.ManualTest) = std::tuple(from + i * 1000LL, port, discharging);
+                std::tie(s.BattCurrent, s.DcVolt) = std::pair(discharging ? -20 : 0, discharging ? 50 - (i - 20) / 15.0 : 53);
+                s.Basis = basis ? std::optional(CapacityBasis{43, 1, true, 0}) : std::nullopt;
+                samples.push_back({plant, s});
+            }
+            store.Append(samples, {});
+        }
+    }
+    std::unique_ptr<TrendWindow> OpenAttached(const std::string& attached)
+    {
+        auto window = std::make_unique<TrendWindow>(TrendWindow::Links{path, [attached] { return attached; },
+            [] { return T0 + 2000000; }, [] { return CapacityBasis{60, 2, true, 0}; }, {}, [](int) {}, {}});
+        window->SpanBox()->setCurrentIndex(4); // all stored
+        window->show();
+        EXPECT_TRUE(WaitForDrawing(*window));
+        list = window->findChild<DischargeList*>();
+        return window;
+    }
+    QString Row() const
+    {
+        list->Table()->selectRow(0);
+        return QStringList{list->Table()->item(0, 4)->text(), list->UseButton()->toolTip()}.join(QLatin1Char('|'));
+    }
+
+    const std::string A = "0050C2A1B2C3";
+    const std::string B = "COM1/020000006380";
+    DischargeList* list = nullptr;
+};
+
+// With no plant attached it opens on the plant seen last; a stored test is
+// measured by the basis recorded with it, never by the attached plant's.
+TEST_F(PlantChooserTest, ListsEveryPlantAndOpensOnTheAttachedOne)
+{
+    const auto seen = [](std::int64_t ms) { return QDateTime::fromMSecsSinceEpoch(ms).toString(QStringLiteral("yyyy-MM-dd HH:mm")); };
+    const auto window = OpenAttached("COM1/");
+    QComboBox* plants = window->PlantBox();
+    ASSERT_EQ(plants->count(), 2);
+    EXPECT_EQ(plants->itemText(0), "020000006380 on COM1 (factory MAC: told apart by its port), last on COM1, seen "
+                                       + seen(T0 + 1199000) + ", 1 discharge");
+    EXPECT_EQ(plants->itemText(1), "0050C2A1B2C3, last on COM3, seen " + seen(T0 + 399000) + ", 1 discharge");
+    EXPECT_EQ(std::pair(window->ShownPlant(), Row()), std::pair(B, QStringLiteral("complete|This test is of another plant than the one attached")));
+    EXPECT_FALSE(window->Series(QStringLiteral("DC"))->points().isEmpty());
+    plants->setCurrentIndex(1);
+    emit plants->activated(1);
+    EXPECT_EQ(std::pair(window->ShownPlant(), Row()), std::pair(A, QStringLiteral("partial|This test is of another plant than the one attached")));
+
+    const auto attached = OpenAttached(A); // its samples without a basis: the attached plant's
+    EXPECT_TRUE(attached->PlantBox()->currentText().endsWith(QStringLiteral(" (attached)")));
+    EXPECT_EQ(std::pair(attached->ShownPlant(), Row()), std::pair(A, QStringLiteral("complete|")));
+}
+
+TEST(RoundTicks, OneTwoOrFiveTimesAPowerOfTen)
+{
+    using Ticks = std::tuple<double, double, double, QString>; // min, max, interval, label format
+    const std::tuple<double, double, int, Ticks> cases[] = {
+        {43.4, 46.8, 3, {42, 48, 2, "%.0f"}},   {12.31, 12.35, 3, {11, 13, 1, "%.0f"}}, {1.0, 2.9, 10, {1, 3, 0.5, "%.1f"}},
+        {-490, -490, 4, {-490.5, -489.5, 0.5, "%.1f"}}, {0, 1000, 3, {0, 1000, 500, "%.0f"}}, {-33, 7, 5, {-40, 10, 10, "%.0f"}}};
+    for (const auto& [low, high, ticks, expected] : cases) {
+        QValueAxis axis;
+        SetRoundTicks(&axis, low, high, ticks);
+        EXPECT_EQ(Ticks(axis.min(), axis.max(), axis.tickInterval(), axis.labelFormat()), expected) << low;
+        EXPECT_EQ(std::pair(axis.tickAnchor(), axis.tickType()), std::pair(axis.min(), QValueAxis::TicksDynamic));
+    }
+}
+
+// The discharge alone: the charging sample after it is left out, and a
+// temperature without a fitted sensor is no point.
+TEST(DischargeChart, EachSeriesHasItsSamples)
+{
+    std::vector<TrendSample> samples(5);
+    for (int i = 0; i < 5; ++i)
+        std::tie(samples[i].TimeMs, samples[i].BattCurrent, samples[i].Batt1TempValid) = std::tuple(i * 60000, i < 4 ? -20 : 30, i != 1);
+    const std::unique_ptr<QChart> chart(NewDischargeChart(samples));
+    QStringList counts;
+    for (QAbstractSeries* series : chart->series())
+        counts.append(QStringLiteral("%1 %2").arg(series->name()).arg(static_cast<QLineSeries*>(series)->count()));
+    EXPECT_EQ(counts.join(QStringLiteral(", ")), QStringLiteral("DC bus V 4, Block 1 V 4, Block 2 V 4, Block 3 V 4, Block 4 V 4, "
+                                                                "Battery A 4, Batt 1 \u00b0C 3"));
+}
+
+// At its opening size the window fits a 1366 x 768 screen; every value axis
+// shows its numbers, every legend entry is whole, the verdict columns are in
+// view, and "Export PDF" says where it saved, eliding a long path.
+TEST_F(PlantChooserTest, OpeningSizeShowsEverything)
+{
+    const QString documents = dir.filePath(QStringLiteral("a folder with a long name/another inside it/a third one/and a fourth"));
+    QFile dirs(dir.filePath(QStringLiteral("user-dirs.dirs")));
+    ASSERT_TRUE(dirs.open(QIODevice::WriteOnly) && dirs.write("XDG_DOCUMENTS_DIR=\"" + documents.toUtf8() + "\"\n") > 0);
+    dirs.close();
+    qputenv("XDG_CONFIG_HOME", dir.path().toUtf8());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.path());
+    QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("zelt6380"), QStringLiteral("zelt6380"))
+        .setValue(QStringLiteral("report/siteName"), QStringLiteral("Hilltop"));
+
+    const auto window = OpenAttached(A);
+    const int width = window->width();
+    EXPECT_TRUE(width <= 1366 && window->height() <= 700);
+    for (QChartView* view : window->ChartViews()) {
+        QLegend* legend = view->chart()->legend();
+        for (QGraphicsItem* item : view->scene()->items()) {
+            if (auto* text = dynamic_cast<QGraphicsTextItem*>(item); text != nullptr && text->isVisible()) {
+                EXPECT_FALSE(text->toPlainText().contains(QChar(0x2026))) << text->toPlainText().toStdString();
+                EXPECT_TRUE(!legend->isAncestorOf(text) || legend->rect().contains(legend->mapRectFromItem(text, text->boundingRect())))
+                    << text->toPlainText().toStdString();
+            }
+        }
+    }
+    QTableWidget* table = list->Table();
+    for (int column = 4; column <= 7; ++column)
+        EXPECT_LE(table->columnViewportPosition(column) + table->columnWidth(column), table->viewport()->width()) << column;
+
+    table->selectRow(0);
+    list->PdfButton()->click();
+    const QString saved = QStringLiteral("Saved ") + documents + QStringLiteral("/discharge-0050C2A1B2C3-")
+                        + QDateTime::fromMSecsSinceEpoch(T0 + 20000).toString(QStringLiteral("yyyyMMdd-HHmm")) + QStringLiteral(".pdf");
+    EXPECT_TRUE(list->SavedLabel()->toolTip() == saved && QFile::exists(saved.mid(6))) << list->SavedLabel()->toolTip().toStdString();
+    EXPECT_TRUE(list->SavedLabel()->text().contains(QChar(0x2026))) << list->SavedLabel()->text().toStdString();
+    QApplication::processEvents();
+    EXPECT_EQ(window->width(), width);
 }
 
 } // namespace

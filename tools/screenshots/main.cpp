@@ -15,7 +15,7 @@
 //   connect-box.png          the box shown while a network line connects;
 //   network-ports.png        the port dialog's network ports window, over
 //                            a settings file of its own with two addresses;
-//   trend.png                the Trend window over a simulated 20-minute
+//   trend.png                the Trend window at its opening size over a simulated 20-minute
 //                            discharge test, recorded into a temporary store,
 //                            the test selected in its discharge list, and
 //   discharge-*.pdf          that test's report (docs/discharge-report.png is
@@ -36,6 +36,7 @@
 #include "status/StatusMonitor.h"
 #include "trend/DischargeList.h"
 #include "trend/SessionRecorder.h"
+#include "trend/PlantId.h"
 #include "trend/TrendWindow.h"
 #include "config/TForm1.h"
 #include "config/TfrmADSetting.h"
@@ -308,12 +309,15 @@ bool SaveTrend(const QDir& dir)
         monitor.SetListener(nullptr);
     }
 
-    const std::string plantKey = "COM1/" + plant.network.mac;
+    const std::string plantKey = zelt::PlantKey("COM1", plant.network.mac);
     const zelt::StatusSnapshot& snapshot = monitor.Snapshot();
     zelt::TrendWindow trend({path, [plantKey] { return plantKey; }, [&now] { return now; },
                              [&snapshot] { return zelt::CapacityBasisFor(zelt::RecorderSettings{}, snapshot); },
                              zelt::DetectionSettings{}, [](int) {}});
-    trend.resize(1000, 1100);
+    // The report's site name, from a settings file of its own.
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, storeDir.path());
+    QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("zelt6380"), QStringLiteral("zelt6380"))
+        .setValue(QStringLiteral("report/siteName"), QStringLiteral("Hilltop exchange"));
     trend.SpanBox()->setCurrentIndex(1); // 1 hour
     bool drawn = false;
     QObject::connect(&trend, &zelt::TrendWindow::Drawn, [&drawn] { drawn = true; });
