@@ -41,6 +41,8 @@ void BM_ExporterScrape(benchmark::State& state)
     state.counters["bytes"] = static_cast<double>(bytes);
     state.counters["gzipped"] = static_cast<double>(gzipped);
 }
-BENCHMARK(BM_ExporterScrape)->Arg(1)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExporterScrape)->Arg(1)->Arg(100)->Unit(benchmark::kMillisecond);
+// Few enough iterations that the plants stay up (records of the last 10 s).
+BENCHMARK(BM_ExporterScrape)->Arg(1000)->Iterations(5)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -14,6 +14,7 @@
 #include <csignal>
 #include <gtest/gtest.h>
 #include <netdb.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -160,6 +161,95 @@ TEST(ExporterService, HangupReloadsAndABadFileKeepsTheRunningOne)
     const QByteArray reply = Get("127.0.0.1", exporter.port_);
     EXPECT_TRUE(reply.contains("{plant=\"b\"}"));
     EXPECT_FALSE(reply.contains("{plant=\"a\"}"));
+}
+
+// The certificates of a TLS test, made with openssl: the server's own, a
+// client authority and a client it signed, and a stranger's self-signed one.
+class Certificates {
+public:
+    Certificates()
+    {
+        const auto make = [this](const QString& name, const QStringList& more) {
+            ok_ = ok_ && RunToEnd("openssl", QStringList{"req", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
+                                                         "-nodes", "-days", "2", "-subj", "/CN=" + name, "-keyout",
+                                                         Path(name + ".key")} +
+                                                 more) == 0;
+        };
+        make("127.0.0.1", {"-x509", "-addext", "subjectAltName=IP:127.0.0.1", "-out", Path("127.0.0.1.crt")});
+        make("ca", {"-x509", "-out", Path("ca.crt")});
+        make("stranger", {"-x509", "-out", Path("stranger.crt")});
+        make("client", {"-out", Path("client.csr")});
+        ok_ = ok_ && RunToEnd("openssl", {"x509", "-req", "-in", Path("client.csr"), "-CA", Path("ca.crt"), "-CAkey",
+                                          Path("ca.key"), "-CAcreateserial", "-days", "2", "-out", Path("client.crt")}) == 0;
+    }
+    bool Made() const { return ok_; }
+    QString Path(const QString& name) const { return dir_.filePath(name); }
+    // A web configuration asking for client certificates as mode says.
+    QString WebConfig(const char* mode) const
+    {
+        QFile file(Path("web.yml"));
+        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        file.write(QByteArray("tls_server_config:\n  cert_file: 127.0.0.1.crt\n  key_file: 127.0.0.1.key\n"
+                              "  client_ca_file: ca.crt\n  client_auth_type: ") + mode + "\n");
+        return file.fileName();
+    }
+    // The HTTP status of a scrape with the client certificate of name, or
+    // none; "000" when the connection is refused.
+    QByteArray Status(int port, const QString& name = {}) const
+    {
+        QStringList args{"-s", "-o", "/dev/null", "-w", "%{http_code}", "--max-time", "10", "--cacert", Path("127.0.0.1.crt")};
+        if (!name.isEmpty())
+            args << "--cert" << Path(name + ".crt") << "--key" << Path(name + ".key");
+        QByteArray code;
+        RunToEnd("curl", args << QString("https://127.0.0.1:%1/metrics").arg(port), &code);
+        return code;
+    }
+
+private:
+    QTemporaryDir dir_;
+    bool ok_ = true;
+};
+
+TEST(ExporterService, ClientCertificatesAreAskedForAndCheckedAsConfigured)
+{
+    const Certificates certificates;
+    ASSERT_TRUE(certificates.Made());
+    const struct {
+        const char* mode;
+        const char* none;     // the status without a client certificate
+        const char* signed_;  // with one the authority signed
+        const char* stranger; // with a self-signed one
+    } rows[] = {
+        {"NoClientCert", "200", "200", "200"},
+        {"RequestClientCert", "200", "200", "200"},
+        {"RequireAnyClientCert", "000", "200", "200"},
+        {"VerifyClientCertIfGiven", "200", "200", "000"},
+        {"RequireAndVerifyClientCert", "000", "200", "000"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.mode);
+        Exporter exporter("", {}, {"--web.config.file", certificates.WebConfig(row.mode)});
+        EXPECT_EQ(certificates.Status(exporter.port_), row.none);
+        EXPECT_EQ(certificates.Status(exporter.port_, "client"), row.signed_);
+        EXPECT_EQ(certificates.Status(exporter.port_, "stranger"), row.stranger);
+    }
+}
+
+TEST(ExporterService, AClientThatNeverSpeaksTlsIsClosedAndBlindsNoScrape)
+{
+    const Certificates certificates;
+    ASSERT_TRUE(certificates.Made());
+    Exporter exporter("", {}, {"--web.config.file", certificates.WebConfig("NoClientCert")});
+    QElapsedTimer took;
+    took.start();
+    const int silent = Connect("127.0.0.1", exporter.port_);
+    EXPECT_EQ(certificates.Status(exporter.port_), "200");
+    pollfd closed{silent, POLLIN, 0};
+    ASSERT_EQ(poll(&closed, 1, 30000), 1);
+    char byte;
+    EXPECT_LE(read(silent, &byte, 1), 0); // closed or reset
+    EXPECT_GE(took.elapsed(), std::chrono::milliseconds(MetricsServer::IdleTimeout).count() - 1000);
+    close(silent);
 }
 
 TEST(ExporterService, PrometheusScrapesOverHttpsWithBasicAuth)
