@@ -131,7 +131,7 @@ QByteArray Gzip(std::string_view data)
     z_stream stream{};
     // 15 window bits, +16 for the gzip wrapper. The fastest level: a scrape
     // of 1 000 plants is some 7 MB of text, most of it repeated labels, which
-    // it still packs about twelve to one.
+    // it still packs about fifteen to one.
     if (deflateInit2(&stream, Z_BEST_SPEED, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY) != Z_OK)
         return {};
     QByteArray out(static_cast<qsizetype>(deflateBound(&stream, static_cast<uLong>(data.size()))), '\0');

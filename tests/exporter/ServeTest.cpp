@@ -98,12 +98,14 @@ private:
     QProcess process_;
 };
 
-// Runs a program to its end; its exit status, its output in output.
+// Runs a program to its end, with nothing on its input; its exit status,
+// its output in output.
 int RunToEnd(const QString& program, const QStringList& args, QByteArray* output = nullptr)
 {
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.start(program, args);
+    process.closeWriteChannel();
     process.waitForFinished(60000);
     if (output)
         *output = process.readAll();
@@ -131,6 +133,9 @@ TEST(ExporterService, TenIdleClientsBlindNoScrapeAndAnIdleOneIsClosed)
     RunToEnd("curl", {"-s", "-H", "Accept-Encoding: gzip", url}, &packed);
     RunToEnd("curl", {"-s", "--compressed", url}, &unpacked);
     EXPECT_TRUE(packed.startsWith("\x1f\x8b") && unpacked.contains("zelt_exporter_build_info"));
+    QByteArray connects; // a client that does not ask to close keeps its connection for the next scrape
+    RunToEnd("curl", {"-s", "-o", "/dev/null", "-o", "/dev/null", "-w", "%{num_connects}", url, url}, &connects);
+    EXPECT_EQ(connects, "10");
     // The idle ones are dropped after the timeout, not before.
     char byte;
     EXPECT_EQ(read(idle[0], &byte, 1), 0);
@@ -163,93 +168,75 @@ TEST(ExporterService, HangupReloadsAndABadFileKeepsTheRunningOne)
     EXPECT_FALSE(reply.contains("{plant=\"a\"}"));
 }
 
-// The certificates of a TLS test, made with openssl: the server's own, a
-// client authority and a client it signed, and a stranger's self-signed one.
-class Certificates {
-public:
-    Certificates()
-    {
-        const auto make = [this](const QString& name, const QStringList& more) {
-            ok_ = ok_ && RunToEnd("openssl", QStringList{"req", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
-                                                         "-nodes", "-days", "2", "-subj", "/CN=" + name, "-keyout",
-                                                         Path(name + ".key")} +
-                                                 more) == 0;
-        };
-        make("127.0.0.1", {"-x509", "-addext", "subjectAltName=IP:127.0.0.1", "-out", Path("127.0.0.1.crt")});
-        make("ca", {"-x509", "-out", Path("ca.crt")});
-        make("stranger", {"-x509", "-out", Path("stranger.crt")});
-        make("client", {"-out", Path("client.csr")});
-        ok_ = ok_ && RunToEnd("openssl", {"x509", "-req", "-in", Path("client.csr"), "-CA", Path("ca.crt"), "-CAkey",
-                                          Path("ca.key"), "-CAcreateserial", "-days", "2", "-out", Path("client.crt")}) == 0;
-    }
-    bool Made() const { return ok_; }
-    QString Path(const QString& name) const { return dir_.filePath(name); }
-    // A web configuration asking for client certificates as mode says.
-    QString WebConfig(const char* mode) const
-    {
-        QFile file(Path("web.yml"));
-        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-        file.write(QByteArray("tls_server_config:\n  cert_file: 127.0.0.1.crt\n  key_file: 127.0.0.1.key\n"
-                              "  client_ca_file: ca.crt\n  client_auth_type: ") + mode + "\n");
-        return file.fileName();
-    }
-    // The HTTP status of a scrape with the client certificate of name, or
-    // none; "000" when the connection is refused.
-    QByteArray Status(int port, const QString& name = {}) const
-    {
-        QStringList args{"-s", "-o", "/dev/null", "-w", "%{http_code}", "--max-time", "10", "--cacert", Path("127.0.0.1.crt")};
-        if (!name.isEmpty())
-            args << "--cert" << Path(name + ".crt") << "--key" << Path(name + ".key");
+// Certificates made with openssl in dir: the server's own, a client
+// authority and a client it signed, and a stranger's self-signed one.
+bool MakeCertificates(const QTemporaryDir& dir)
+{
+    const auto make = [&dir](const QString& name, const QStringList& more) {
+        return RunToEnd("openssl", QStringList{"req", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes",
+                                               "-days", "2", "-subj", "/CN=" + name, "-keyout", dir.filePath(name + ".key")} +
+                                       more) == 0;
+    };
+    return make("server", {"-x509", "-addext", "subjectAltName=IP:127.0.0.1", "-out", dir.filePath("server.crt")}) &&
+           make("ca", {"-x509", "-out", dir.filePath("ca.crt")}) &&
+           make("stranger", {"-x509", "-out", dir.filePath("stranger.crt")}) &&
+           make("client", {"-out", dir.filePath("client.csr")}) &&
+           RunToEnd("openssl", {"x509", "-req", "-in", dir.filePath("client.csr"), "-CA", dir.filePath("ca.crt"), "-CAkey",
+                                dir.filePath("ca.key"), "-CAcreateserial", "-days", "2", "-out", dir.filePath("client.crt")}) == 0;
+}
+
+TEST(ExporterService, ClientCertificatesAreCheckedAsConfiguredAndASilentTlsClientIsClosed)
+{
+    const QTemporaryDir dir;
+    ASSERT_TRUE(MakeCertificates(dir));
+    // The HTTP status of a scrape with the certificate of client, if any;
+    // "000" when the connection is refused.
+    const auto status = [&dir](int port, const QString& client) {
+        QStringList args{"-s", "-o", "/dev/null", "-w", "%{http_code}", "--max-time", "10", "--cacert", dir.filePath("server.crt")};
+        if (!client.isEmpty())
+            args << "--cert" << dir.filePath(client + ".crt") << "--key" << dir.filePath(client + ".key");
         QByteArray code;
         RunToEnd("curl", args << QString("https://127.0.0.1:%1/metrics").arg(port), &code);
         return code;
-    }
-
-private:
-    QTemporaryDir dir_;
-    bool ok_ = true;
-};
-
-TEST(ExporterService, ClientCertificatesAreAskedForAndCheckedAsConfigured)
-{
-    const Certificates certificates;
-    ASSERT_TRUE(certificates.Made());
+    };
     const struct {
         const char* mode;
+        bool asks;            // whether the server asks the client for a certificate
         const char* none;     // the status without a client certificate
         const char* signed_;  // with one the authority signed
         const char* stranger; // with a self-signed one
     } rows[] = {
-        {"NoClientCert", "200", "200", "200"},
-        {"RequestClientCert", "200", "200", "200"},
-        {"RequireAnyClientCert", "000", "200", "200"},
-        {"VerifyClientCertIfGiven", "200", "200", "000"},
-        {"RequireAndVerifyClientCert", "000", "200", "000"},
+        {"NoClientCert", false, "200", "200", "200"},
+        {"RequestClientCert", true, "200", "200", "200"},
+        {"RequireAnyClientCert", true, "000", "200", "200"},
+        {"VerifyClientCertIfGiven", true, "200", "200", "000"},
+        {"RequireAndVerifyClientCert", true, "000", "200", "000"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.mode);
-        Exporter exporter("", {}, {"--web.config.file", certificates.WebConfig(row.mode)});
-        EXPECT_EQ(certificates.Status(exporter.port_), row.none);
-        EXPECT_EQ(certificates.Status(exporter.port_, "client"), row.signed_);
-        EXPECT_EQ(certificates.Status(exporter.port_, "stranger"), row.stranger);
+        QFile web(dir.filePath("web.yml"));
+        ASSERT_TRUE(web.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        web.write(QByteArray("tls_server_config:\n  cert_file: server.crt\n  key_file: server.key\n"
+                             "  client_ca_file: ca.crt\n  client_auth_type: ") + row.mode + "\n");
+        web.close();
+        Exporter exporter("", {}, {"--web.config.file", web.fileName()});
+        QElapsedTimer took;
+        took.start();
+        const int silent = Connect("127.0.0.1", exporter.port_); // never speaks TLS
+        EXPECT_EQ(status(exporter.port_, {}), row.none);
+        EXPECT_EQ(status(exporter.port_, "client"), row.signed_);
+        EXPECT_EQ(status(exporter.port_, "stranger"), row.stranger);
+        QByteArray handshake;
+        RunToEnd("openssl", {"s_client", "-msg", "-connect", QString("127.0.0.1:%1").arg(exporter.port_)}, &handshake);
+        EXPECT_EQ(handshake.contains(", CertificateRequest"), row.asks);
+        if (&row == rows) { // closed (or reset) once its handshake is overdue, not before
+            pollfd closed{silent, POLLIN, 0};
+            char byte;
+            EXPECT_TRUE(poll(&closed, 1, 30000) == 1 && read(silent, &byte, 1) <= 0);
+            EXPECT_GE(took.elapsed(), std::chrono::milliseconds(MetricsServer::IdleTimeout).count() - 1000);
+        }
+        close(silent);
     }
-}
-
-TEST(ExporterService, AClientThatNeverSpeaksTlsIsClosedAndBlindsNoScrape)
-{
-    const Certificates certificates;
-    ASSERT_TRUE(certificates.Made());
-    Exporter exporter("", {}, {"--web.config.file", certificates.WebConfig("NoClientCert")});
-    QElapsedTimer took;
-    took.start();
-    const int silent = Connect("127.0.0.1", exporter.port_);
-    EXPECT_EQ(certificates.Status(exporter.port_), "200");
-    pollfd closed{silent, POLLIN, 0};
-    ASSERT_EQ(poll(&closed, 1, 30000), 1);
-    char byte;
-    EXPECT_LE(read(silent, &byte, 1), 0); // closed or reset
-    EXPECT_GE(took.elapsed(), std::chrono::milliseconds(MetricsServer::IdleTimeout).count() - 1000);
-    close(silent);
 }
 
 TEST(ExporterService, PrometheusScrapesOverHttpsWithBasicAuth)
