@@ -122,14 +122,15 @@ double CpuSeconds(qint64 pid)
            static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
-double ResidentMb(qint64 pid)
+// A number field of /proc/PID/status ("VmRSS:", "Threads:").
+double StatusField(qint64 pid, const QByteArray& field)
 {
     QFile status(QStringLiteral("/proc/%1/status").arg(pid));
     if (!status.open(QIODevice::ReadOnly))
         return 0;
     for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024;
+        if (line.startsWith(field))
+            return line.mid(field.size()).trimmed().split(' ').first().toDouble();
     return 0;
 }
 
@@ -176,30 +177,36 @@ void RunOne(std::FILE* out, std::size_t plants, bool lineRate)
     }
     const double wall = static_cast<double>(MonotonicNs() - t0) / 1e9;
     const double cpu = CpuSeconds(pid) - cpu0;
-    const double rss = ResidentMb(pid);
+    const double rss = StatusField(pid, "VmRSS:") / 1024;
+    const auto threads = static_cast<int>(StatusField(pid, "Threads:"));
     const std::size_t up = PlantsUp(Scrape(port));
     exporter.terminate();
     exporter.waitForFinished(5000);
 
-    std::fprintf(out, "| %zu | %s | %zu | %.1f %% | %.2f ms/s | %.1f MB | %.2f MB | %.1f ms | %.1f ms | %zu kB |\n",
+    std::fprintf(out,
+                 "| %zu | %s | %zu | %.1f %% | %.2f ms/s | %.1f MB | %.2f MB | %d | %.1f ms | %.1f ms | %.1f ms | %zu kB |\n",
                  plants, lineRate ? "line rate" : "1 set/s", up, 100 * cpu / wall,
-                 1000 * cpu / wall / static_cast<double>(plants), rss, rss / static_cast<double>(plants),
-                 Percentile(scrapeMs, 50), Percentile(scrapeMs, 100), bytes / 1024);
+                 1000 * cpu / wall / static_cast<double>(plants), rss, rss / static_cast<double>(plants), threads,
+                 Percentile(scrapeMs, 50), Percentile(scrapeMs, 90), Percentile(scrapeMs, 100), bytes / 1024);
     std::fflush(out);
 }
 
 } // namespace
 
-void RunExporterReport(std::FILE* out)
+void RunExporterReport(std::FILE* out, std::size_t onlyPlants)
 {
-    std::fprintf(out, "\n| Plants | Stream | Up | CPU (of one core) | CPU per plant | RSS | RSS per plant | "
-                      "Scrape median | Scrape max | Scrape size (gzip) |\n"
-                      "| --- | --- | --- | --- | --- | --- | --- | --- | --- | --- |\n");
+    std::fprintf(out, "\n| Plants | Stream | Up | CPU (of one core) | CPU per plant | RSS | RSS per plant | Threads | "
+                      "Scrape median | Scrape p90 | Scrape max | Scrape size (gzip) |\n"
+                      "| --- | --- | --- | --- | --- | --- | --- | --- | --- | --- | --- | --- |\n");
     // Two descriptors a line here, one or two in the exporter.
     rlimit limit{};
     if (getrlimit(RLIMIT_NOFILE, &limit) == 0) {
         limit.rlim_cur = limit.rlim_max;
         setrlimit(RLIMIT_NOFILE, &limit);
+    }
+    if (onlyPlants != 0) {
+        RunOne(out, onlyPlants, false);
+        return;
     }
     for (const bool lineRate : {false, true})
         for (const std::size_t plants : {1, 10, 50, 100})

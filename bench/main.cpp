@@ -1,7 +1,7 @@
 // zelt-bench: micro benchmarks (Google Benchmark), then the serial runs over
 // pseudo-terminals. `zelt-bench --micro` runs only the former,
 // `zelt-bench --serial` only the latter; `zelt-bench --exporter` only the
-// fleet exporter's runs.
+// fleet exporter's runs, `zelt-bench --exporter N` only its run of N plants.
 
 #include "ExporterRuns.h"
 #include "ReaderCpu.h"
@@ -11,6 +11,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 int main(int argc, char** argv)
@@ -23,7 +24,8 @@ int main(int argc, char** argv)
         else if (std::strcmp(argv[i], "--serial") == 0)
             micro = false;
         else if (std::strcmp(argv[i], "--exporter") == 0) {
-            zelt::bench::RunExporterReport(stdout);
+            const char* plants = i + 1 < argc ? argv[i + 1] : "0";
+            zelt::bench::RunExporterReport(stdout, std::strtoul(plants, nullptr, 10));
             return 0;
         }
     }

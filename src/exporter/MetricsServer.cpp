@@ -126,11 +126,13 @@ bool AcceptsGzip(const QHttpServerRequest& request)
 
 } // namespace
 
-QByteArray Gzip(const QByteArray& data)
+QByteArray Gzip(std::string_view data)
 {
     z_stream stream{};
-    // 15 window bits, +16 for the gzip wrapper.
-    if (deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+    // 15 window bits, +16 for the gzip wrapper. The fastest level: a scrape
+    // of 1 000 plants is some 7 MB of text, most of it repeated labels, which
+    // it still packs about fifteen to one.
+    if (deflateInit2(&stream, Z_BEST_SPEED, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY) != Z_OK)
         return {};
     QByteArray out(static_cast<qsizetype>(deflateBound(&stream, static_cast<uLong>(data.size()))), '\0');
     stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
@@ -152,9 +154,10 @@ MetricsServer::MetricsServer(QObject* parent) : QObject(parent)
             refused.addHeader("WWW-Authenticate", "Basic realm=\"zelt6380-exporter\"");
             return refused;
         }
-        QByteArray body = Scrape();
+        const std::string body = Scrape();
         const bool gzip = AcceptsGzip(request);
-        QHttpServerResponse response("text/plain; version=0.0.4; charset=utf-8", gzip ? Gzip(body) : body);
+        QHttpServerResponse response("text/plain; version=0.0.4; charset=utf-8",
+                                     gzip ? Gzip(body) : QByteArray::fromStdString(body));
         if (gzip)
             response.addHeader("Content-Encoding", "gzip");
         return response;
@@ -181,6 +184,8 @@ quint16 MetricsServer::Listen(const ListenAddress& where)
                    !static_cast<QSslSocket*>(socket)->peerCertificate().isNull();
         });
         ssl->setSslConfiguration(TlsConfiguration(*tls_));
+        // A client that connects and never completes its handshake is closed.
+        ssl->setHandshakeTimeout(static_cast<int>(IdleTimeout.count()));
         // A client may go without a certificate, but one it gives must verify.
         if (mode == ClientAuth::VerifyClientCertIfGiven)
             connect(ssl, &QSslServer::sslErrors, ssl, [](QSslSocket* socket, const QList<QSslError>& errors) {
@@ -208,14 +213,14 @@ void MetricsServer::Remove(const std::shared_ptr<prometheus::Collectable>& colle
     collectables_.erase(std::remove(collectables_.begin(), collectables_.end(), collectable), collectables_.end());
 }
 
-QByteArray MetricsServer::Scrape() const
+std::string MetricsServer::Scrape() const
 {
     std::vector<prometheus::MetricFamily> families;
     for (const std::shared_ptr<prometheus::Collectable>& collectable : collectables_) {
         std::vector<prometheus::MetricFamily> own = collectable->Collect();
         std::move(own.begin(), own.end(), std::back_inserter(families));
     }
-    return QByteArray::fromStdString(prometheus::TextSerializer().Serialize(families));
+    return prometheus::TextSerializer().Serialize(families);
 }
 
 } // namespace zelt

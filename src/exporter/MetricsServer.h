@@ -2,8 +2,9 @@
 
 // The HTTP server of /metrics, driven by the event loop: a client that
 // sends nothing holds no thread and blinds no scrape, and one idle for
-// IdleTimeout is closed. Each scrape collects every registered collectable
-// and serves the text format, gzipped when the client accepts it.
+// IdleTimeout, or still without a TLS handshake after it, is closed. Each
+// scrape collects every registered collectable and serves the text format,
+// gzipped when the client accepts it.
 
 #include "exporter/BasicAuth.h"
 #include "exporter/ListenAddress.h"
@@ -17,6 +18,8 @@
 #include <chrono>
 #include <memory>
 #include <optional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace zelt {
@@ -36,7 +39,7 @@ public:
     void Remove(const std::shared_ptr<prometheus::Collectable>& collectable);
 
     // The scrape body of every collectable.
-    QByteArray Scrape() const;
+    std::string Scrape() const;
 
 private:
     QHttpServer http_;
@@ -46,6 +49,6 @@ private:
 };
 
 // gzip (RFC 1952) of data.
-QByteArray Gzip(const QByteArray& data);
+QByteArray Gzip(std::string_view data);
 
 } // namespace zelt

@@ -14,6 +14,7 @@
 #include <csignal>
 #include <gtest/gtest.h>
 #include <netdb.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -97,12 +98,14 @@ private:
     QProcess process_;
 };
 
-// Runs a program to its end; its exit status, its output in output.
+// Runs a program to its end, with nothing on its input; its exit status,
+// its output in output.
 int RunToEnd(const QString& program, const QStringList& args, QByteArray* output = nullptr)
 {
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.start(program, args);
+    process.closeWriteChannel();
     process.waitForFinished(60000);
     if (output)
         *output = process.readAll();
@@ -130,6 +133,9 @@ TEST(ExporterService, TenIdleClientsBlindNoScrapeAndAnIdleOneIsClosed)
     RunToEnd("curl", {"-s", "-H", "Accept-Encoding: gzip", url}, &packed);
     RunToEnd("curl", {"-s", "--compressed", url}, &unpacked);
     EXPECT_TRUE(packed.startsWith("\x1f\x8b") && unpacked.contains("zelt_exporter_build_info"));
+    QByteArray connects; // a client that does not ask to close keeps its connection for the next scrape
+    RunToEnd("curl", {"-s", "-o", "/dev/null", "-o", "/dev/null", "-w", "%{num_connects}", url, url}, &connects);
+    EXPECT_EQ(connects, "10");
     // The idle ones are dropped after the timeout, not before.
     char byte;
     EXPECT_EQ(read(idle[0], &byte, 1), 0);
@@ -160,6 +166,77 @@ TEST(ExporterService, HangupReloadsAndABadFileKeepsTheRunningOne)
     const QByteArray reply = Get("127.0.0.1", exporter.port_);
     EXPECT_TRUE(reply.contains("{plant=\"b\"}"));
     EXPECT_FALSE(reply.contains("{plant=\"a\"}"));
+}
+
+// Certificates made with openssl in dir: the server's own, a client
+// authority and a client it signed, and a stranger's self-signed one.
+bool MakeCertificates(const QTemporaryDir& dir)
+{
+    const auto make = [&dir](const QString& name, const QStringList& more) {
+        return RunToEnd("openssl", QStringList{"req", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes",
+                                               "-days", "2", "-subj", "/CN=" + name, "-keyout", dir.filePath(name + ".key")} +
+                                       more) == 0;
+    };
+    return make("server", {"-x509", "-addext", "subjectAltName=IP:127.0.0.1", "-out", dir.filePath("server.crt")}) &&
+           make("ca", {"-x509", "-out", dir.filePath("ca.crt")}) &&
+           make("stranger", {"-x509", "-out", dir.filePath("stranger.crt")}) &&
+           make("client", {"-out", dir.filePath("client.csr")}) &&
+           RunToEnd("openssl", {"x509", "-req", "-in", dir.filePath("client.csr"), "-CA", dir.filePath("ca.crt"), "-CAkey",
+                                dir.filePath("ca.key"), "-CAcreateserial", "-days", "2", "-out", dir.filePath("client.crt")}) == 0;
+}
+
+TEST(ExporterService, ClientCertificatesAreCheckedAsConfiguredAndASilentTlsClientIsClosed)
+{
+    const QTemporaryDir dir;
+    ASSERT_TRUE(MakeCertificates(dir));
+    // The HTTP status of a scrape with the certificate of client, if any;
+    // "000" when the connection is refused.
+    const auto status = [&dir](int port, const QString& client) {
+        QStringList args{"-s", "-o", "/dev/null", "-w", "%{http_code}", "--max-time", "10", "--cacert", dir.filePath("server.crt")};
+        if (!client.isEmpty())
+            args << "--cert" << dir.filePath(client + ".crt") << "--key" << dir.filePath(client + ".key");
+        QByteArray code;
+        RunToEnd("curl", args << QString("https://127.0.0.1:%1/metrics").arg(port), &code);
+        return code;
+    };
+    const struct {
+        const char* mode;
+        bool asks;            // whether the server asks the client for a certificate
+        const char* none;     // the status without a client certificate
+        const char* signed_;  // with one the authority signed
+        const char* stranger; // with a self-signed one
+    } rows[] = {
+        {"NoClientCert", false, "200", "200", "200"},
+        {"RequestClientCert", true, "200", "200", "200"},
+        {"RequireAnyClientCert", true, "000", "200", "200"},
+        {"VerifyClientCertIfGiven", true, "200", "200", "000"},
+        {"RequireAndVerifyClientCert", true, "000", "200", "000"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.mode);
+        QFile web(dir.filePath("web.yml"));
+        ASSERT_TRUE(web.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        web.write(QByteArray("tls_server_config:\n  cert_file: server.crt\n  key_file: server.key\n"
+                             "  client_ca_file: ca.crt\n  client_auth_type: ") + row.mode + "\n");
+        web.close();
+        Exporter exporter("", {}, {"--web.config.file", web.fileName()});
+        QElapsedTimer took;
+        took.start();
+        const int silent = Connect("127.0.0.1", exporter.port_); // never speaks TLS
+        EXPECT_EQ(status(exporter.port_, {}), row.none);
+        EXPECT_EQ(status(exporter.port_, "client"), row.signed_);
+        EXPECT_EQ(status(exporter.port_, "stranger"), row.stranger);
+        QByteArray handshake;
+        RunToEnd("openssl", {"s_client", "-msg", "-connect", QString("127.0.0.1:%1").arg(exporter.port_)}, &handshake);
+        EXPECT_EQ(handshake.contains(", CertificateRequest"), row.asks);
+        if (&row == rows) { // closed (or reset) once its handshake is overdue, not before
+            pollfd closed{silent, POLLIN, 0};
+            char byte;
+            EXPECT_TRUE(poll(&closed, 1, 30000) == 1 && read(silent, &byte, 1) <= 0);
+            EXPECT_GE(took.elapsed(), std::chrono::milliseconds(MetricsServer::IdleTimeout).count() - 1000);
+        }
+        close(silent);
+    }
 }
 
 TEST(ExporterService, PrometheusScrapesOverHttpsWithBasicAuth)
