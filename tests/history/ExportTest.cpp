@@ -64,6 +64,8 @@ TEST_F(HistoryFixture, ExportAfterThreeRecordsWritesTheGridAsTheSheet)
     EXPECT_EQ(messages.size(), 1u); // the last record's message only
     // The sheet opens at A1, with grid lines.
     EXPECT_EQ(xls.view, (QJsonArray{0, 0, 1}));
+    // Arial 10 pt, normal weight, automatic colour, plain.
+    EXPECT_EQ(xls.font, (QJsonArray{QStringLiteral("Arial"), 200, 400, 0x7FFF, 0, 0}));
 }
 
 TEST_F(HistoryFixture, AnExportThatCannotBeWrittenShowsTheWarningWithTheReason)

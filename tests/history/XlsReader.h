@@ -25,6 +25,7 @@ struct XlsContent {
     std::vector<std::vector<XlsCell>> cells;
     QJsonObject widths;
     QJsonArray view; // first row and column in view, grid lines shown
+    QJsonArray font; // A1's font: name, height, weight, colour, italic, underline
     QString error;
 
     const XlsCell& At(int row, int col) const { return cells.at(static_cast<std::size_t>(row)).at(static_cast<std::size_t>(col)); }
@@ -46,6 +47,7 @@ inline XlsContent ReadXls(const QString& path)
     content.columns = json[QStringLiteral("ncols")].toInt();
     content.widths = json[QStringLiteral("widths")].toObject();
     content.view = json[QStringLiteral("view")].toArray();
+    content.font = json[QStringLiteral("font")].toArray();
     for (const QJsonValue row : json[QStringLiteral("cells")].toArray()) {
         std::vector<XlsCell> cells;
         for (const QJsonValue cell : row.toArray()) {

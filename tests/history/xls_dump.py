@@ -1,6 +1,7 @@
 """Reads a legacy spreadsheet workbook with xlrd and prints its first sheet
 as JSON: every cell as [type, shown text, number format], the column widths,
-the row and column counts, and where the view opens. Dates and times are shown through their format."""
+the row and column counts, where the view opens and
+the first cell's font. Dates and times are shown through their format."""
 import json
 import sys
 
@@ -29,6 +30,8 @@ for r in range(sheet.nrows):
         row.append([cell.ctype, shown(book, cell, fmt), fmt])
     cells.append(row)
 widths = {str(c): info.width for c, info in sheet.colinfo_map.items()}
+font = book.font_list[book.xf_list[sheet.cell(0, 0).xf_index].font_index]
+font = [font.name, font.height, font.weight, font.colour_index, font.italic, font.underline_type]
 view = [sheet.first_visible_rowx, sheet.first_visible_colx, sheet.show_grid_lines]
 json.dump({"sheets": book.nsheets, "nrows": sheet.nrows, "ncols": sheet.ncols, "cells": cells,
-           "widths": widths, "view": view}, sys.stdout, ensure_ascii=True)
+           "widths": widths, "view": view, "font": font}, sys.stdout, ensure_ascii=True)
