@@ -52,11 +52,13 @@ int Run(const zelt::sim::SimOptions& options, QCoreApplication& app)
 
     FakeController controller(fd, options.scenario);
     controller.setLogSink(PrintLine);
-    controller.startPushing();
+    // The handler is in place before the first record goes out: whoever waits
+    // for that record may signal at once.
     const SignalAction signalDischarge({SIGUSR1}, [&controller] {
         controller.startDischarge();
         PrintLine("zelt6380-sim: discharge test started");
     });
+    controller.startPushing();
     const int rc = app.exec();
     if (!pty)
         close(fd);
