@@ -80,10 +80,17 @@ protected:
 
 } // namespace
 
+// Off colours, with the caption centred in white on a raised panel.
 TEST_F(LampsTest, StartInTheirOffColours)
 {
-    EXPECT_EQ(Colour("pnl_TX"), Olive);
-    EXPECT_EQ(Colour("pnl_RX"), Green);
+    for (const auto& [name, off] : {std::pair{"pnl_TX", Olive}, std::pair{"pnl_RX", Green}}) {
+        SCOPED_TRACE(name);
+        const QLabel* lamp = Panel(name);
+        EXPECT_EQ(Colour(name), off);
+        EXPECT_EQ(lamp->palette().color(QPalette::WindowText), QColor(Qt::white));
+        EXPECT_EQ(lamp->alignment(), Qt::AlignCenter);
+        EXPECT_EQ(lamp->frameStyle(), QFrame::Panel | QFrame::Raised);
+    }
 }
 
 TEST_F(LampsTest, TxLightsForEachFrameSentAndGoesOutAfterTheHoldTime)

@@ -65,6 +65,17 @@ TEST(Startup, OnlyTheMainWindowIsShownInItsStartState)
     EXPECT_EQ(main.PageControl1()->tabText(0), QStringLiteral("Rectifier Status"));
     EXPECT_EQ(main.PageControl1()->tabText(1), QStringLiteral("Operating Info"));
     EXPECT_EQ(main.PageControl1()->tabText(2), QStringLiteral("Ethernet Info"));
+
+    EXPECT_EQ(main.pos(), QPoint(280, 118));
+    EXPECT_EQ(main.size(), QSize(598, 810));
+    // Top to bottom, 2 px apart: the toolbar panel, the pages, the result log.
+    const QRect panel = main.findChild<QWidget*>(QStringLiteral("Panel1"))->geometry();
+    const QRect pages = main.PageControl1()->geometry();
+    const QRect log = main.mmResult()->geometry();
+    EXPECT_EQ(panel, QRect(0, 0, 569, 76));
+    EXPECT_EQ(pages.top(), panel.bottom() + 1 + 2);
+    EXPECT_EQ(log.top(), pages.bottom() + 1 + 2);
+    EXPECT_EQ(log.height(), 110);
 }
 
 // Buttons of windows that are not built yet are disabled.

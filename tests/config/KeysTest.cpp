@@ -145,5 +145,27 @@ const KeyCase Cases[] = {
 INSTANTIATE_TEST_SUITE_P(Config, Keys, ::testing::ValuesIn(Cases),
                          [](const auto& info) { return std::string(info.param.what); });
 
+// A complete value left behind is kept: Escape after a later change brings it
+// back, not the value the dialog opened with.
+using MeasureKeys = DialogTest;
+TEST_F(MeasureKeys, EscapeRestoresTheValueLastKept)
+{
+    scheduler.Pause();
+    TfrmADSetting dialog(scheduler);
+    dialog.show();
+    QLineEdit& edit = Find<QLineEdit>(dialog, "mskDCA");
+    for (const char digit : {'1', '2'}) {
+        SendFocus(edit, QEvent::FocusIn);
+        Send(edit, Qt::Key_Home);
+        Send(edit, digit, QString(QChar::fromLatin1(digit)));
+        if (digit == '1')
+            SendFocus(edit, QEvent::FocusOut);
+    }
+    Send(edit, Qt::Key_Escape);
+    EXPECT_EQ(edit.displayText(), QStringLiteral("100.0"));
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_TRUE(errors.isEmpty()) << errors.join('|').toStdString();
+}
+
 } // namespace
 } // namespace zelt::test

@@ -6,6 +6,8 @@
 
 #include <QLabel>
 
+#include <tuple>
+
 namespace zelt::test {
 namespace {
 
@@ -14,6 +16,7 @@ using SystemDialog = DialogTest;
 TEST_F(SystemDialog, OpensOnTheReportedValuesAndSendsThemBack)
 {
     RRecord r; // float 53.5 V, limit 12 A, LVD 43.0 V after 5 s, 20 %, float mode, discharge 30 min at 47.0 / 45.0 V
+    r.acDrop = "425";
     R(r);
     TfrmSetting dialog(scheduler, Snap());
     EXPECT_EQ(Shown(dialog, "cbFLV"), "53.5  ");
@@ -22,7 +25,17 @@ TEST_F(SystemDialog, OpensOnTheReportedValuesAndSendsThemBack)
     EXPECT_EQ(Shown(dialog, "cbBoxCH_Mode"), "Float");
     EXPECT_EQ(Shown(dialog, "cbBoxBoost_Entry"), "20%");
     EXPECT_EQ(Shown(dialog, "cbLVD_Time"), "5");
+    EXPECT_EQ(Shown(dialog, "cbAFDrop_V"), "42.5  ");
+    EXPECT_EQ(Shown(dialog, "cbDCH_T"), "30");
     EXPECT_EQ(Find<QComboBox>(dialog, "cbCHLimit").count(), 8);
+    for (const auto& [name, count, first, last] : {std::tuple{"cbLVD_Time", 60, "1", "60"},
+                                                   std::tuple{"cbAFDr_T", 12, "10", "120"},
+                                                   std::tuple{"cbDCH_T", 12, "10", "120"}}) {
+        const QComboBox& list = Find<QComboBox>(dialog, name);
+        EXPECT_EQ(list.count(), count) << name;
+        EXPECT_EQ(list.itemText(0), QLatin1String(first)) << name;
+        EXPECT_EQ(list.itemText(list.count() - 1), QLatin1String(last)) << name;
+    }
     EXPECT_EQ(Find<QLabel>(dialog, "BL_Label").text(), "(4~32)");
     EXPECT_EQ(Find<QLabel>(dialog, "LabTemp").text(), "Temp Mode ON");
 

@@ -143,6 +143,7 @@ TEST(XlsWorkbook, EveryTextComesBackWhole)
     const XlsContent xls = ReadXls(path);
     ASSERT_TRUE(xls.error.isEmpty()) << xls.error.toStdString();
     ASSERT_EQ(xls.rows, 30);
+    EXPECT_EQ(xls.indexFault, QString());
     for (int i = 0; i < 300; ++i)
         EXPECT_EQ(xls.At(i / 10, i % 10).text, texts[static_cast<std::size_t>(i)]) << i;
 }

@@ -26,6 +26,7 @@ struct XlsContent {
     QJsonObject widths;
     QJsonArray view; // first row and column in view, grid lines shown
     QJsonArray font; // A1's font: name, height, weight, colour, italic, underline
+    QString indexFault; // the string table's index entry that points astray, if any
     QString error;
 
     const XlsCell& At(int row, int col) const { return cells.at(static_cast<std::size_t>(row)).at(static_cast<std::size_t>(col)); }
@@ -48,6 +49,7 @@ inline XlsContent ReadXls(const QString& path)
     content.widths = json[QStringLiteral("widths")].toObject();
     content.view = json[QStringLiteral("view")].toArray();
     content.font = json[QStringLiteral("font")].toArray();
+    content.indexFault = json[QStringLiteral("index")].toString();
     for (const QJsonValue row : json[QStringLiteral("cells")].toArray()) {
         std::vector<XlsCell> cells;
         for (const QJsonValue cell : row.toArray()) {

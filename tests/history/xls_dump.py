@@ -1,11 +1,15 @@
 """Reads a legacy spreadsheet workbook with xlrd and prints its first sheet
 as JSON: every cell as [type, shown text, number format], the column widths,
 the row and column counts, where the view opens and
-the first cell's font. Dates and times are shown through their format."""
+the first cell's font. Dates and times are shown through their format.
+Also checks the string table's index (EXTSST), which xlrd does not use but
+spreadsheet programs seek by: "index" names the first wrong entry, if any."""
 import json
+import struct
 import sys
 
 import xlrd
+from xlrd import compdoc
 
 
 def shown(book, cell, fmt):
@@ -17,6 +21,40 @@ def shown(book, cell, fmt):
     if cell.ctype == xlrd.XL_CELL_NUMBER:
         return str(int(cell.value)) if cell.value == int(cell.value) else repr(cell.value)
     return cell.value if cell.ctype == xlrd.XL_CELL_TEXT else ""
+
+
+def string_index_fault(path):
+    """Where each string of the shared string table starts (stream position and
+    offset in its record), compared with the EXTSST entries for every dsst-th one."""
+    with open(path, "rb") as f:
+        mem, base, size = compdoc.CompDoc(f.read()).locate_named_stream("Workbook")
+    starts, index, in_table, pos = [], None, False, base
+    while pos + 4 <= base + size:
+        rtype, length = struct.unpack_from("<HH", mem, pos)
+        data = pos + 4
+        if rtype == 0x00FC or (rtype == 0x003C and in_table):
+            at = data + 8 if rtype == 0x00FC else data
+            while at < data + length:
+                chars, flags = struct.unpack_from("<HB", mem, at)
+                starts.append((at - base, at - pos))
+                at += 3 + chars * (2 if flags & 1 else 1)
+            if at != data + length:
+                return "a string runs over its record at %d" % (pos - base)
+            in_table = True
+        else:
+            in_table = False
+        if rtype == 0x00FF:
+            dsst = struct.unpack_from("<H", mem, data)[0]
+            index = (dsst, [struct.unpack_from("<IH", mem, data + 2 + 8 * k) for k in range((length - 2) // 8)])
+        pos = data + length
+    if index is None:
+        return "no EXTSST record"
+    dsst, entries = index
+    wanted = starts[::dsst] if dsst else []
+    for k, (got, want) in enumerate(zip(entries, wanted)):
+        if got != want:
+            return "entry %d is %s, the string starts at %s" % (k, got, want)
+    return "" if len(entries) == len(wanted) else "%d entries for %d buckets" % (len(entries), len(wanted))
 
 
 book = xlrd.open_workbook(sys.argv[1], formatting_info=True)
@@ -34,4 +72,5 @@ font = book.font_list[book.xf_list[sheet.cell(0, 0).xf_index].font_index]
 font = [font.name, font.height, font.weight, font.colour_index, font.italic, font.underline_type]
 view = [sheet.first_visible_rowx, sheet.first_visible_colx, sheet.show_grid_lines]
 json.dump({"sheets": book.nsheets, "nrows": sheet.nrows, "ncols": sheet.ncols, "cells": cells,
-           "widths": widths, "view": view, "font": font}, sys.stdout, ensure_ascii=True)
+           "widths": widths, "view": view, "font": font,
+           "index": string_index_fault(sys.argv[1])}, sys.stdout, ensure_ascii=True)
