@@ -44,6 +44,11 @@ TEST_F(BattDisch, ButtonsWhereTheyBelong)
     const auto at = [&](const QWidget* w) { return QRect(w->mapTo(&window, QPoint()), w->size()); };
     EXPECT_EQ(at(window.btnDTset).center().y(), at(window.edtDTCapa).center().y());
     EXPECT_GT(at(window.btnDTset).left(), at(window.edtDTCapa).right());
+    for (const QLineEdit* edit : {window.edtDT, window.edtDTCapa})
+        EXPECT_EQ(edit->width(), 90);
+    // Top to bottom: the settings, the health figures, the recommendation.
+    EXPECT_GT(at(window.pnlRateCapa).top(), at(window.edtDTCapa).bottom());
+    EXPECT_GT(at(window.pnlNextTestDate).top(), at(window.pnlRateCapa).bottom());
     EXPECT_GT(at(window.btnSetting).left(), window.width() / 2);
     EXPECT_GT(at(window.btnExit).left(), at(window.btnSetting).right());
     window.hide();
