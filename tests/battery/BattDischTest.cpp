@@ -28,10 +28,30 @@ TEST_F(BattDisch, CreatedWithItsInitialValues)
     EXPECT_EQ(Text(window.cbBoxBattType), "M12V90FT");
     EXPECT_EQ(Text(window.cbbBankQty), "1");
     EXPECT_TRUE(window.rgMDchOff->isChecked());
+    // The capacity edits have no caption of their own: they carry their row's.
+    EXPECT_EQ(window.edtDT->accessibleName(), QStringLiteral("DT Capacity"));
+    EXPECT_EQ(window.edtDTCapa->accessibleName(), QStringLiteral("This DT Capacity"));
     EXPECT_EQ(window.BattTestBody, std::string(18, '0'));
     EXPECT_FALSE(window.Timer1.isActive());
     EXPECT_EQ(window.Timer1.interval(), 1000);
     EXPECT_FALSE(window.isVisible());
+}
+
+// The capacity's Set button on its own row; Save and Exit at the right.
+TEST_F(BattDisch, ButtonsWhereTheyBelong)
+{
+    window.show();
+    const auto at = [&](const QWidget* w) { return QRect(w->mapTo(&window, QPoint()), w->size()); };
+    EXPECT_EQ(at(window.btnDTset).center().y(), at(window.edtDTCapa).center().y());
+    EXPECT_GT(at(window.btnDTset).left(), at(window.edtDTCapa).right());
+    for (const QLineEdit* edit : {window.edtDT, window.edtDTCapa})
+        EXPECT_EQ(edit->width(), 90);
+    // Top to bottom: the settings, the health figures, the recommendation.
+    EXPECT_GT(at(window.pnlRateCapa).top(), at(window.edtDTCapa).bottom());
+    EXPECT_GT(at(window.pnlNextTestDate).top(), at(window.pnlRateCapa).bottom());
+    EXPECT_GT(at(window.btnSetting).left(), window.width() / 2);
+    EXPECT_GT(at(window.btnExit).left(), at(window.btnSetting).right());
+    window.hide();
 }
 
 TEST_F(BattDisch, RequestRepeatsEachTickUntilTheReply)

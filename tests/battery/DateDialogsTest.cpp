@@ -196,7 +196,9 @@ TEST_F(TestDateDialog, EarlyDateAsksAndChangesTheWindowOnlyOnYes)
         TfrmDataSetCheck& check = window.frmDataSetCheck();
         PickAndConfirm(QDate(2015, 12, 30), c.yes ? check.btnSet : check.No);
         EXPECT_TRUE(asked) << c.months;
-        EXPECT_EQ(check.lbMessage->text().toStdString(),
+        const auto* message = check.findChild<QLabel*>(QStringLiteral("lbMessage"));
+        ASSERT_NE(message, nullptr);
+        EXPECT_EQ(message->text().toStdString(),
                   std::string("\" Discharge Test Less than ") + c.months + " month -- Are you sure ? \"");
         EXPECT_EQ(Text(window.pnlLastDate), c.last) << c.months << c.yes;
         EXPECT_EQ(Text(window.pnlNextDate), c.next) << c.months << c.yes;

@@ -83,8 +83,10 @@ TEST_F(SetDisch, DefaultChecksFloatAndSettingClearsTheRows)
 {
     snapshot.TempCompOn = 1;
     TfrmSetDisch fresh(scheduler, snapshot);
-    fresh.cb24h->click();
+    fresh.cb72h->click(); // clears compensation
     fresh.BitBtn3->click();
+    for (QCheckBox* box : {fresh.cbFloat, fresh.cb12h, fresh.cb24h, fresh.cb72h, fresh.cbComp})
+        EXPECT_EQ(box->isChecked(), box == fresh.cbFloat || box == fresh.cbComp) << box->objectName().toStdString();
     fresh.btnSetting->click();
     EXPECT_EQ(scheduler.ControlPayload, "15");
     for (QCheckBox* box : {fresh.cbFloat, fresh.cb12h, fresh.cb24h, fresh.cb72h, fresh.cbComp})
