@@ -6,6 +6,7 @@
 
 #include <QDate>
 #include <functional>
+#include <map>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -115,6 +116,10 @@ TEST_F(BattDisch, VerdictCodesColourTheLinesAndRenameTheSecondInterval)
     const std::tuple<char, int, const char*, QLabel*> cases[] = {
         {'0', 0, "24", nullptr}, {'1', 1, "24", window.LabGood}, {'2', 2, "--", window.Lab12Month},
         {'3', 3, "--", window.LabCapaLow}};
+    // A verdict code colours the backgrounds only; the text colours follow a measured capacity.
+    const std::map<QLabel*, QColor> text = {{window.LabGood, window.LabGood->palette().color(QPalette::WindowText)},
+                                            {window.Lab12Month, window.Lab12Month->palette().color(QPalette::WindowText)},
+                                            {window.LabCapaLow, window.LabCapaLow->palette().color(QPalette::WindowText)}};
     for (const auto& [code, verdict, second, line] : cases) {
         std::string body = "2016022911100085" "01";
         body[16] = code;
@@ -124,6 +129,8 @@ TEST_F(BattDisch, VerdictCodesColourTheLinesAndRenameTheSecondInterval)
         EXPECT_EQ(Text(window.IntervalBox), "12") << code;
         for (QLabel* each : {window.LabGood, window.Lab12Month, window.LabCapaLow})
             EXPECT_EQ(Background(each), each == line ? AlertYellow : MoneyGreen) << code;
+        for (const auto& [each, colour] : text)
+            EXPECT_EQ(each->palette().color(QPalette::WindowText), colour) << code;
         EXPECT_EQ(Text(window.pnlNextDate), "2017-02-28") << code;
         EXPECT_EQ(Text(window.pnlNextTestDate), verdict == 3 ? "2017-02-28" : "") << code;
     }
@@ -215,9 +222,13 @@ TEST_F(BattDisch, NoLastTestTakesTheInitialChargeStartOrShowsNone)
         window.pnlNextDate->clear();
         Apply("0000000011100085" "11");
         EXPECT_EQ(Text(window.pnlLastDate), shown) << charge;
-        if (shown == "None")
+        if (shown == "None") {
+            Pick(window.IntervalBox, 1); // no last test: nothing to count from
+            Pick(window.IntervalBox, 0);
             EXPECT_EQ(Text(window.pnlNextDate), "") << charge;
+        }
     }
+    EXPECT_TRUE(errors.isEmpty()) << errors.join('|').toStdString();
 }
 
 TEST_F(BattDisch, UnknownCodesShowTheirDigitAndSelectNothing)
