@@ -49,6 +49,7 @@ TEST(SimProgram, AliasLivesAsLongAsTheProgram)
         ASSERT_TRUE(sim.waitForFinished(5000));
         EXPECT_EQ(sim.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(sim.exitCode(), 0);
+        EXPECT_TRUE(sim.readAll().trimmed().endsWith("zelt6380-sim: stopped"));
         std::error_code ec;
         EXPECT_FALSE(fs::exists(fs::symlink_status(link, ec)));
     }
