@@ -6,6 +6,7 @@
 #include "common/Loopback.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
@@ -44,6 +45,15 @@ TEST(SimProgram, AliasLivesAsLongAsTheProgram)
         ASSERT_TRUE(sim.canReadLine() || sim.waitForReadyRead(5000));
         const QString record = QString::fromLocal8Bit(sim.readLine());
         EXPECT_TRUE(record.contains(" -> R ")) << record.toStdString();
+
+        // SIGUSR1 starts a discharge test at once and says so.
+        ::kill(static_cast<pid_t>(sim.processId()), SIGUSR1);
+        QByteArray log;
+        for (QDeadlineTimer deadline(5000); !log.contains("zelt6380-sim: discharge test started\n") &&
+                                            !deadline.hasExpired();)
+            if (sim.waitForReadyRead(100))
+                log += sim.readAll();
+        EXPECT_TRUE(log.contains("zelt6380-sim: discharge test started\n"));
 
         ::kill(static_cast<pid_t>(sim.processId()), sig);
         ASSERT_TRUE(sim.waitForFinished(5000));
