@@ -6,6 +6,7 @@
 #include "common/Loopback.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
@@ -45,10 +46,20 @@ TEST(SimProgram, AliasLivesAsLongAsTheProgram)
         const QString record = QString::fromLocal8Bit(sim.readLine());
         EXPECT_TRUE(record.contains(" -> R ")) << record.toStdString();
 
+        // SIGUSR1 starts a discharge test at once and says so.
+        ::kill(static_cast<pid_t>(sim.processId()), SIGUSR1);
+        QByteArray log;
+        for (QDeadlineTimer deadline(5000); !log.contains("zelt6380-sim: discharge test started\n") &&
+                                            !deadline.hasExpired();)
+            if (sim.waitForReadyRead(100))
+                log += sim.readAll();
+        EXPECT_TRUE(log.contains("zelt6380-sim: discharge test started\n"));
+
         ::kill(static_cast<pid_t>(sim.processId()), sig);
         ASSERT_TRUE(sim.waitForFinished(5000));
         EXPECT_EQ(sim.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(sim.exitCode(), 0);
+        EXPECT_TRUE(sim.readAll().trimmed().endsWith("zelt6380-sim: stopped"));
         std::error_code ec;
         EXPECT_FALSE(fs::exists(fs::symlink_status(link, ec)));
     }
