@@ -95,6 +95,7 @@ TEST(SimProgram, ListenServesOneClientAtATimeOnTcp)
     close(second);
     sim.terminate();
     EXPECT_TRUE(sim.waitForFinished(5000));
+    EXPECT_TRUE(sim.readAll().trimmed().endsWith("zelt6380-sim: stopped"));
 }
 
 TEST(SimProgram, RefusesToReplaceWhatIsNoLink)
@@ -121,6 +122,12 @@ TEST(SimProgram, AWrongCommandLineSaysSoInOneLine)
     EXPECT_EQ(sim.exitCode(), 2);
     EXPECT_EQ(sim.readAllStandardError(), "zelt6380-sim: unknown option '--verbose'; try --help\n");
     EXPECT_TRUE(sim.readAllStandardOutput().isEmpty());
+
+    QProcess help; // asked for, the usage is no error
+    help.start(ProgramPath(), {"--help"});
+    ASSERT_TRUE(help.waitForFinished(5000));
+    EXPECT_EQ(help.exitCode(), 0);
+    EXPECT_TRUE(help.readAllStandardOutput().startsWith("usage:"));
 }
 
 // A name is held by the running simulator that took it, not by whichever
