@@ -95,7 +95,7 @@ TEST(SimProgram, ListenServesOneClientAtATimeOnTcp)
     close(second);
     sim.terminate();
     EXPECT_TRUE(sim.waitForFinished(5000));
-    EXPECT_TRUE(sim.readAll().trimmed().endsWith("zelt6380-sim: stopped"));
+    EXPECT_TRUE(sim.readAll().contains("zelt6380-sim: stopped\n")); // "-- client gone" may come after it
 }
 
 TEST(SimProgram, RefusesToReplaceWhatIsNoLink)
