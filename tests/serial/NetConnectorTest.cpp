@@ -7,9 +7,27 @@
 #include <QElapsedTimer>
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstring>
+#include <dlfcn.h>
+#include <netdb.h>
 #include <netinet/tcp.h>
 #include <thread>
+
+// The system's resolver as this test binary sees it: one made-up name fails
+// the way a resolver short of descriptors does, the rest go to the C library.
+constexpr char kFailingName[] = "resolver-failure.test";
+
+extern "C" int getaddrinfo(const char* node, const char* service, const addrinfo* hints, addrinfo** found)
+{
+    if (node != nullptr && std::strcmp(node, kFailingName) == 0) {
+        errno = EMFILE;
+        return EAI_SYSTEM;
+    }
+    using Lookup = int (*)(const char*, const char*, const addrinfo*, addrinfo**);
+    static const auto system = reinterpret_cast<Lookup>(dlsym(RTLD_NEXT, "getaddrinfo"));
+    return system(node, service, hints, found);
+}
 
 namespace zelt::test {
 namespace {
@@ -68,6 +86,13 @@ TEST(NetConnectorTest, TheSystemResolverGivesOneStreamAddressForANumericPort)
     EXPECT_EQ(ntohs(in.sin_port), 4001);
     EXPECT_EQ(found.addresses[0].length, sizeof in);
     EXPECT_NE(NetConnector::SystemResolver("127.0.0.1", "telnet").result, 0);
+
+    // A failure in the system is named by its errno.
+    NetConnector connector(NetworkLine {false, kFailingName, "4001", {}}, 3000);
+    connector.Start();
+    ASSERT_TRUE(WaitUntil([&] { return connector.Finished(); }, 3000));
+    ASSERT_TRUE(connector.Error());
+    EXPECT_STREQ(connector.Error()->what(), "Too many open files");
 }
 
 // The time limit is never cut short, whenever in the second it ends (a
