@@ -66,6 +66,8 @@ TEST_F(HistoryFixture, ExportAfterThreeRecordsWritesTheGridAsTheSheet)
     EXPECT_EQ(xls.view, (QJsonArray{0, 0, 1}));
     // Arial 10 pt, normal weight, automatic colour, plain.
     EXPECT_EQ(xls.font, (QJsonArray{QStringLiteral("Arial"), 200, 400, 0x7FFF, 0, 0}));
+    // General alignment at the bottom, upright.
+    EXPECT_EQ(xls.align, (QJsonArray{0, 2, 0}));
 }
 
 TEST_F(HistoryFixture, AnExportThatCannotBeWrittenShowsTheWarningWithTheReason)

@@ -26,6 +26,7 @@ struct XlsContent {
     QJsonObject widths;
     QJsonArray view; // first row and column in view, grid lines shown
     QJsonArray font; // A1's font: name, height, weight, colour, italic, underline
+    QJsonArray align; // A1's alignment: horizontal, vertical, rotation
     QString indexFault; // the string table's index entry that points astray, if any
     QString error;
 
@@ -49,6 +50,7 @@ inline XlsContent ReadXls(const QString& path)
     content.widths = json[QStringLiteral("widths")].toObject();
     content.view = json[QStringLiteral("view")].toArray();
     content.font = json[QStringLiteral("font")].toArray();
+    content.align = json[QStringLiteral("align")].toArray();
     content.indexFault = json[QStringLiteral("index")].toString();
     for (const QJsonValue row : json[QStringLiteral("cells")].toArray()) {
         std::vector<XlsCell> cells;

@@ -1,7 +1,7 @@
 """Reads a legacy spreadsheet workbook with xlrd and prints its first sheet
 as JSON: every cell as [type, shown text, number format], the column widths,
 the row and column counts, where the view opens and
-the first cell's font. Dates and times are shown through their format.
+the first cell's font and alignment. Dates and times are shown through their format.
 Also checks the string table's index (EXTSST), which xlrd does not use but
 spreadsheet programs seek by: "index" names the first wrong entry, if any."""
 import json
@@ -68,9 +68,11 @@ for r in range(sheet.nrows):
         row.append([cell.ctype, shown(book, cell, fmt), fmt])
     cells.append(row)
 widths = {str(c): info.width for c, info in sheet.colinfo_map.items()}
-font = book.font_list[book.xf_list[sheet.cell(0, 0).xf_index].font_index]
+first = book.xf_list[sheet.cell(0, 0).xf_index]
+font = book.font_list[first.font_index]
 font = [font.name, font.height, font.weight, font.colour_index, font.italic, font.underline_type]
+align = [first.alignment.hor_align, first.alignment.vert_align, first.alignment.rotation]
 view = [sheet.first_visible_rowx, sheet.first_visible_colx, sheet.show_grid_lines]
 json.dump({"sheets": book.nsheets, "nrows": sheet.nrows, "ncols": sheet.ncols, "cells": cells,
-           "widths": widths, "view": view, "font": font,
+           "widths": widths, "view": view, "font": font, "align": align,
            "index": string_index_fault(sys.argv[1])}, sys.stdout, ensure_ascii=True)
