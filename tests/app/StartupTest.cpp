@@ -85,25 +85,30 @@ TEST(Startup, ToolbarButtons)
     struct Case {
         const char* name;
         const char* caption;
-        int width;
+        QRect geometry; // rows of 22-pixel buttons, 24 pixels apart
         bool enabled;
     };
     const Case cases[] = {
-        {"Exit", "E&xit", 49, true},           {"Port", "Port", 49, true},
-        {"btnConnect", "Connect", 56, true},   {"btnDisconnect", "Disconnect", 68, false},
-        {"Clock", "Clock", 57, true},          {"btnAlarm", "Alarm", 65, true},
-        {"Setting", "Setting", 73, true},     {"Alarm_History", "Alarm History", 102, true},
-        {"Initial", "History Clear", 103, true}, {"IP_Setting", "IP-Setting", 81, true},
-        {"SpeedButton5", "AD SET", 73, true}, {"Expand_Battery", "Initial Charge", 112, true},
-        {"SpeedButton3", "Battery Discharge", 131, true},
+        {"Exit", "E&xit", {4, 2, 49, 22}, true},
+        {"Port", "Port", {53, 2, 49, 22}, true},
+        {"btnConnect", "Connect", {102, 2, 56, 22}, true},
+        {"btnDisconnect", "Disconnect", {158, 2, 68, 22}, false},
+        {"Clock", "Clock", {226, 2, 57, 22}, true},
+        {"btnAlarm", "Alarm", {283, 2, 65, 22}, true},
+        {"Setting", "Setting", {348, 2, 73, 22}, true},
+        {"Alarm_History", "Alarm History", {4, 26, 102, 22}, true},
+        {"Initial", "History Clear", {106, 26, 103, 22}, true},
+        {"IP_Setting", "IP-Setting", {209, 26, 81, 22}, true},
+        {"SpeedButton5", "AD SET", {290, 26, 73, 22}, true},
+        {"Expand_Battery", "Initial Charge", {4, 50, 112, 22}, true},
+        {"SpeedButton3", "Battery Discharge", {116, 50, 131, 22}, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         auto* button = main.findChild<QAbstractButton*>(QString::fromLatin1(c.name));
         ASSERT_NE(button, nullptr);
         EXPECT_EQ(button->text(), QString::fromLatin1(c.caption));
-        EXPECT_EQ(button->width(), c.width);
-        EXPECT_EQ(button->height(), 22);
+        EXPECT_EQ(button->geometry(), c.geometry);
         EXPECT_EQ(button->isEnabled(), c.enabled);
         EXPECT_FALSE(button->icon().pixmap(16, 16, QIcon::Normal).toImage()
                      == button->icon().pixmap(16, 16, QIcon::Disabled).toImage());
