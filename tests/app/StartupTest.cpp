@@ -69,7 +69,9 @@ TEST(Startup, OnlyTheMainWindowIsShownInItsStartState)
     EXPECT_EQ(main.pos(), QPoint(280, 118));
     EXPECT_EQ(main.size(), QSize(598, 810));
     // Top to bottom, 2 px apart: the toolbar panel, the pages, the result log.
-    const QRect panel = main.findChild<QWidget*>(QStringLiteral("Panel1"))->geometry();
+    const QWidget* toolbar = main.findChild<QWidget*>(QStringLiteral("Panel1"));
+    EXPECT_EQ(toolbar->palette().color(QPalette::Window), QColor(166, 202, 240));
+    const QRect panel = toolbar->geometry();
     const QRect pages = main.PageControl1()->geometry();
     const QRect log = main.mmResult()->geometry();
     EXPECT_EQ(panel, QRect(0, 0, 569, 76));
@@ -102,6 +104,7 @@ TEST(Startup, ToolbarButtons)
         {"SpeedButton5", "AD SET", {290, 26, 73, 22}, true},
         {"Expand_Battery", "Initial Charge", {4, 50, 112, 22}, true},
         {"SpeedButton3", "Battery Discharge", {116, 50, 131, 22}, true},
+        {"btnTrend", "Trend", {247, 50, 57, 22}, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -48,7 +48,7 @@ TEST(FieldText, FormatTenthsDecimalPointOnlyInRange)
     struct Case { std::int32_t value; char unit; const char* want; };
     for (const Case c : {Case{5, 'V', "0.5 V"}, {9, 'V', "0.9 V"}, {10, 'V', "1.0 V"}, {53, 'V', "5.3 V"},
                          {535, 'V', "53.5 V"}, {999, 'V', "99.9 V"}, {1000, 'V', "1000 V"}, {1234, 'V', "1234 V"},
-                         {0, 'V', "0 V"}, {235, 'C', "23.5  C"}, {1234, 'C', "123.4  C"}, {-123, 'C', "-12.3  C"},
+                         {0, 'V', "0 V"}, {235, 'C', "23.5  C"}, {1234, 'C', "123.4  C"}, {12345, 'C', "123.4  C"}, {-123, 'C', "-12.3  C"},
                          {-5, 'C', "-5.  C"}, {0, 'C', "0.  C"}, {-5, 'A', "-5 A"}})
         EXPECT_EQ(FormatTenths(c.value, c.unit), c.want) << c.value << c.unit;
 }

@@ -223,6 +223,8 @@ TEST_F(RectifierStatus, FaultBitsSetLampsFontsAndBackground)
         R(r);
         for (int i = 0; i < 3; ++i)
             EXPECT_EQ(Lamp(lamps[i]), i == bit ? LampRed : LampLime) << r.faults << " " << lamps[i];
+        // The test mode bit is kept for the discharge recorder.
+        EXPECT_EQ(Snap().BattTestMode, bit == 3 ? 1 : 0) << r.faults;
     }
 
     r.faults = "0";
