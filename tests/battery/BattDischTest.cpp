@@ -47,6 +47,13 @@ TEST_F(BattDisch, ButtonsWhereTheyBelong)
     EXPECT_GT(at(window.btnDTset).left(), at(window.edtDTCapa).right());
     for (const QLineEdit* edit : {window.edtDT, window.edtDTCapa})
         EXPECT_EQ(edit->width(), 90);
+    // Bank Qty's list lines up under the next test date; the manual test box
+    // sits between the Type row and the Rated AH row.
+    EXPECT_EQ(at(window.cbbBankQty).left(), at(window.pnlNextDate).left());
+    const auto* manual = window.findChild<QWidget*>(QStringLiteral("rgMDch"));
+    ASSERT_NE(manual, nullptr);
+    EXPECT_GT(at(manual).top(), at(window.cbBoxBattType).bottom());
+    EXPECT_LT(at(manual).bottom(), at(window.pnlRate).top());
     // Top to bottom: the settings, the health figures, the recommendation.
     EXPECT_GT(at(window.pnlRateCapa).top(), at(window.edtDTCapa).bottom());
     EXPECT_GT(at(window.pnlNextTestDate).top(), at(window.pnlRateCapa).bottom());

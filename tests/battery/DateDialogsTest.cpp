@@ -38,6 +38,8 @@ TEST_F(ClockDialog, FilledFromTheClockWithAPlainMonth)
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("SET DATE/TIME"));
     EXPECT_EQ(dialog.date->spinedtYear->value(), 2024);
     EXPECT_EQ(Text(dialog.date->cbMonth), "1");
+    EXPECT_EQ(Items(dialog.date->cbMonth), (std::vector<std::string>{"01", "02", "03", "04", "05", "06", "07", "08",
+                                                                      "09", "10", "11", "12"}));
     EXPECT_EQ(Calendar(), QDate(2024, 1, 31));
     EXPECT_EQ(dialog.date->EngCalendar1->firstDayOfWeek(), Qt::Sunday);
     EXPECT_EQ(scheduler.ClockPayload, "");
@@ -224,17 +226,51 @@ TEST_F(TestDateDialog, ReplacementDateOnEachVerdict)
     EXPECT_EQ(window.frmDataSetCheck().lbMessage->text(), QString()) << "asked without a scheduled test";
 }
 
-TEST_F(TestDateDialog, EndDateSetOpensAFreshDialogOverTheWindow)
+// A month box emptied after an earlier pick is no date: OK refuses rather
+// than apply the earlier one again.
+TEST_F(TestDateDialog, EmptiedMonthIsNoDateEvenAfterAnEarlierPick)
 {
+    window.pnlNextDate->clear();
+    PickAndConfirm(QDate(2016, 2, 29));
+    window.pnlLastDate->setText(QStringLiteral("kept"));
+    TfrmSetDate dialog(window, window.frmDataSetCheck(), scheduler, testAlertShown);
+    dialog.MakeMonthEditable();
+    dialog.FillFrom(QDate(2016, 3, 1));
+    dialog.date->cbMonth->setEditText(QString());
+    dialog.bbtOK->click();
+    EXPECT_EQ(errors.size(), 1);
+    EXPECT_EQ(Text(window.pnlLastDate), "kept");
+}
+
+TEST_F(TestDateDialog, QuestionIsTitledAndItsAnswersCentred)
+{
+    TfrmDataSetCheck& check = window.frmDataSetCheck();
+    check.lbMessage->setText(QStringLiteral("\" Discharge Test Less than 12 month -- Are you sure ? \""));
+    check.show();
+    EXPECT_EQ(check.windowTitle(), QStringLiteral("frmDataSetCheck"));
+    const int left = check.btnSet->geometry().left();
+    const int right = check.width() - 1 - check.No->geometry().right();
+    EXPECT_GT(left, 40);
+    EXPECT_NEAR(left, right, 2);
+    check.hide();
+}
+
+TEST_F(TestDateDialog, EndDateSetOpensAFreshDialogOverTheWindowAndClosingItResumesPolling)
+{
+    scheduler.Pause();
+    scheduler.SendPermit = 0;
     QTimer::singleShot(0, &window, [this] {
         TfrmSetDate* dialog = window.frmSetDate();
         ASSERT_TRUE(dialog->isVisible());
         EXPECT_TRUE(dialog->date->cbMonth->isEditable());
+        EXPECT_EQ(dialog->findChild<QSpinBox*>(QStringLiteral("spinedtYear")), dialog->date->spinedtYear);
         EXPECT_EQ(dialog->date->spinedtYear->value(), QDate::currentDate().year());
         dialog->close();
     });
     window.btnTestDateSet->click();
     EXPECT_FALSE(window.frmSetDate()->isVisible());
+    EXPECT_EQ(scheduler.RequestKind, KindIdle);
+    EXPECT_EQ(scheduler.SendPermit, 1);
 }
 
 } // namespace

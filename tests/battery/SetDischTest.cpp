@@ -96,6 +96,10 @@ TEST_F(SetDisch, DefaultChecksFloatAndSettingClearsTheRows)
 TEST_F(SetDisch, ExitBeforeTheTickDropsTheCommand)
 {
     dialog.show();
+    // Setting, Default and Exit side by side under the rows.
+    EXPECT_EQ(dialog.btnExit->y(), dialog.btnSetting->y());
+    EXPECT_GT(dialog.btnExit->x(), dialog.BitBtn3->geometry().right());
+    EXPECT_GT(dialog.btnExit->y(), dialog.cb72h->mapTo(&dialog, QPoint()).y());
     dialog.cbFloat->click();
     dialog.btnSetting->click();
     dialog.btnExit->click();
