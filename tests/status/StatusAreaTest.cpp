@@ -7,6 +7,8 @@
 #include <QPainter>
 #include <QTabBar>
 
+#include <set>
+
 using namespace zelt;
 using namespace zelt::test;
 
@@ -97,6 +99,15 @@ TEST_F(StatusAreaLayout, EveryPanelStartsEmptyOnTheWindowColour)
         EXPECT_TRUE(panel->text().isEmpty()) << name;
         EXPECT_EQ(panel->palette().color(QPalette::Window), PanelWindowColour()) << name;
     }
+    // And no panel beyond them.
+    std::set<std::string> expected, found;
+    for (const std::string& name : AllPanels())
+        if (name.rfind("pnl", 0) == 0)
+            expected.insert(name);
+    for (const QLabel* label : pages.findChildren<QLabel*>())
+        if (label->objectName().startsWith(QStringLiteral("pnl")))
+            found.insert(label->objectName().toStdString());
+    EXPECT_EQ(found, expected);
 }
 
 TEST_F(StatusAreaLayout, CheckBoxesStartClearAndBlinkLabelsHidden)
