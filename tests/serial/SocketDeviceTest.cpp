@@ -147,10 +147,14 @@ TEST(SocketDeviceTest, AnIdleLineIsKeptOrEnded)
     readReset.device->InputCount(count);
     EXPECT_EQ(readReset.device->WriteSome("x", 1, done), ECONNRESET);
     std::this_thread::sleep_for(200ms);
+    const auto wrote = std::chrono::steady_clock::now();
     telnet.device->WriteSome("x", 1, done);
     std::this_thread::sleep_for(300ms); // 500 ms since the NOP, 300 since the write
     EXPECT_EQ(telnet.device->Service(next), 0);
-    EXPECT_EQ(telnet.Received(), "x");
+    // A machine too busy to wake within the interval owes the NOP by now.
+    const bool onTime = std::chrono::steady_clock::now() - wrote < 400ms;
+    const std::string got = telnet.Received();
+    EXPECT_EQ(onTime ? got : got.substr(0, 1), "x");
     EXPECT_EQ(silent.device->Service(next), ECONNABORTED);
     EXPECT_EQ(silent.device->LostReason(), "The terminal server sent nothing for 1 s");
     EXPECT_EQ(silent.device->WriteSome("x", 1, done), ECONNABORTED);
