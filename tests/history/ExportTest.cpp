@@ -68,6 +68,7 @@ TEST_F(HistoryFixture, ExportAfterThreeRecordsWritesTheGridAsTheSheet)
     EXPECT_EQ(xls.font, (QJsonArray{QStringLiteral("Arial"), 200, 400, 0x7FFF, 0, 0}));
     // General alignment at the bottom, upright.
     EXPECT_EQ(xls.align, (QJsonArray{0, 2, 0}));
+    EXPECT_EQ(xls.dimensions, (QJsonArray{0, xls.rows, 0, xls.columns}));
 }
 
 TEST_F(HistoryFixture, AnExportThatCannotBeWrittenShowsTheWarningWithTheReason)

@@ -27,6 +27,7 @@ struct XlsContent {
     QJsonArray view; // first row and column in view, grid lines shown
     QJsonArray font; // A1's font: name, height, weight, colour, italic, underline
     QJsonArray align; // A1's alignment: horizontal, vertical, rotation
+    QJsonArray dimensions; // the used range written: first row, row after the last, same for columns
     QString indexFault; // the string table's index entry that points astray, if any
     QString error;
 
@@ -51,6 +52,7 @@ inline XlsContent ReadXls(const QString& path)
     content.view = json[QStringLiteral("view")].toArray();
     content.font = json[QStringLiteral("font")].toArray();
     content.align = json[QStringLiteral("align")].toArray();
+    content.dimensions = json[QStringLiteral("dimensions")].toArray();
     content.indexFault = json[QStringLiteral("index")].toString();
     for (const QJsonValue row : json[QStringLiteral("cells")].toArray()) {
         std::vector<XlsCell> cells;

@@ -2,8 +2,9 @@
 as JSON: every cell as [type, shown text, number format], the column widths,
 the row and column counts, where the view opens and
 the first cell's font and alignment. Dates and times are shown through their format.
-Also checks the string table's index (EXTSST), which xlrd does not use but
-spreadsheet programs seek by: "index" names the first wrong entry, if any."""
+Also reads the sheet's used range (DIMENSIONS) and checks the string table's
+index (EXTSST): xlrd uses neither, spreadsheet programs do. "index" names the
+first wrong entry, if any."""
 import json
 import struct
 import sys
@@ -57,6 +58,20 @@ def string_index_fault(path):
     return "" if len(entries) == len(wanted) else "%d entries for %d buckets" % (len(entries), len(wanted))
 
 
+def dimensions(path):
+    """The sheet's DIMENSIONS record, which spreadsheet programs take as the
+    used range: first row, last row + 1, first column, last column + 1."""
+    with open(path, "rb") as f:
+        mem, base, size = compdoc.CompDoc(f.read()).locate_named_stream("Workbook")
+    pos = base
+    while pos + 4 <= base + size:
+        rtype, length = struct.unpack_from("<HH", mem, pos)
+        if rtype == 0x0200:
+            return list(struct.unpack_from("<IIHH", mem, pos + 4))
+        pos += 4 + length
+    return []
+
+
 book = xlrd.open_workbook(sys.argv[1], formatting_info=True)
 sheet = book.sheet_by_index(0)
 cells = []
@@ -74,5 +89,5 @@ font = [font.name, font.height, font.weight, font.colour_index, font.italic, fon
 align = [first.alignment.hor_align, first.alignment.vert_align, first.alignment.rotation]
 view = [sheet.first_visible_rowx, sheet.first_visible_colx, sheet.show_grid_lines]
 json.dump({"sheets": book.nsheets, "nrows": sheet.nrows, "ncols": sheet.ncols, "cells": cells,
-           "widths": widths, "view": view, "font": font, "align": align,
+           "widths": widths, "view": view, "font": font, "align": align, "dimensions": dimensions(sys.argv[1]),
            "index": string_index_fault(sys.argv[1])}, sys.stdout, ensure_ascii=True)
