@@ -24,15 +24,23 @@ def shown(book, cell, fmt):
     return cell.value if cell.ctype == xlrd.XL_CELL_TEXT else ""
 
 
+def records(path):
+    """The workbook stream's records in order: (stream, its start, record
+    position, type, data position, data length)."""
+    with open(path, "rb") as f:
+        mem, base, size = compdoc.CompDoc(f.read()).locate_named_stream("Workbook")
+    pos = base
+    while pos + 4 <= base + size:
+        rtype, length = struct.unpack_from("<HH", mem, pos)
+        yield mem, base, pos, rtype, pos + 4, length
+        pos += 4 + length
+
+
 def string_index_fault(path):
     """Where each string of the shared string table starts (stream position and
     offset in its record), compared with the EXTSST entries for every dsst-th one."""
-    with open(path, "rb") as f:
-        mem, base, size = compdoc.CompDoc(f.read()).locate_named_stream("Workbook")
-    starts, index, in_table, pos = [], None, False, base
-    while pos + 4 <= base + size:
-        rtype, length = struct.unpack_from("<HH", mem, pos)
-        data = pos + 4
+    starts, index, in_table = [], None, False
+    for mem, base, pos, rtype, data, length in records(path):
         if rtype == 0x00FC or (rtype == 0x003C and in_table):
             at = data + 8 if rtype == 0x00FC else data
             while at < data + length:
@@ -47,7 +55,6 @@ def string_index_fault(path):
         if rtype == 0x00FF:
             dsst = struct.unpack_from("<H", mem, data)[0]
             index = (dsst, [struct.unpack_from("<IH", mem, data + 2 + 8 * k) for k in range((length - 2) // 8)])
-        pos = data + length
     if index is None:
         return "no EXTSST record"
     dsst, entries = index
@@ -61,14 +68,9 @@ def string_index_fault(path):
 def dimensions(path):
     """The sheet's DIMENSIONS record, which spreadsheet programs take as the
     used range: first row, last row + 1, first column, last column + 1."""
-    with open(path, "rb") as f:
-        mem, base, size = compdoc.CompDoc(f.read()).locate_named_stream("Workbook")
-    pos = base
-    while pos + 4 <= base + size:
-        rtype, length = struct.unpack_from("<HH", mem, pos)
+    for mem, _, _, rtype, data, _ in records(path):
         if rtype == 0x0200:
-            return list(struct.unpack_from("<IIHH", mem, pos + 4))
-        pos += 4 + length
+            return list(struct.unpack_from("<IIHH", mem, data))
     return []
 
 
